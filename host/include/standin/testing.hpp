@@ -1,0 +1,85 @@
+// Test and fixture interface of the stand-in host: what the host recorded,
+// session configuration, faults on demand, and a builder for part files.
+// The product never includes this header; tests, benchmarks and the host
+// program do.
+#pragma once
+
+#include <rq/rq.h>
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// ---- session ------------------------------------------------------------------
+// Unloads every part, closes the session (depth 0), clears records, faults,
+// overrides and the clock; the next RQ_initialize starts a fresh session.
+void reset_session();
+int open_depth();
+
+// ---- records ------------------------------------------------------------------
+// Every RQ_print_syslog call is one entry, in call order.
+const std::vector<std::string>& syslog_entries();
+// Every RQ_UI_write_listing_window call is one entry.
+const std::vector<std::string>& listing_entries();
+bool listing_window_open();
+void close_listing_window();  // as if the user closed it
+int listing_window_opens();  // how often RQ_UI_open_listing_window opened it
+void clear_records();
+
+// ---- configuration ------------------------------------------------------------
+// The release text RQ_get_release gives; nullopt: the host gives none.
+void set_release_text(std::optional<std::string> text);
+// Host variable override for RQ_translate_variable; nullopt: unset.
+void set_variable(const std::string& name, std::optional<std::string> value);
+void clear_variables();
+// Timers report this many elapsed seconds per measured interval (and processor
+// seconds alike); a negative value returns to the real clock.
+void set_fixed_clock(double seconds_per_interval);
+void set_pdm_active(int active);
+std::string syslog_file_name();
+
+// ---- faults -------------------------------------------------------------------
+// Makes `call` (an RQ_ function name) return `code`. With a handle the fault
+// applies only to calls about that object (or part, by its file name); times < 0
+// means every call, otherwise the fault is used up after that many calls.
+void set_fault(const std::string& call, int code, const std::string& handle = {},
+               int times = -1);
+void clear_faults();
+// Loads a fault table in the part-file fault syntax (a JSON array).
+void load_faults(const nlohmann::json& table);
+
+// ---- part files ---------------------------------------------------------------
+// A part file under construction. Objects get ids 1, 2, ... in creation order
+// unless given; their handle is "<part id>:<id>".
+class PartBuilder {
+public:
+    explicit PartBuilder(std::string part_id);
+
+    nlohmann::json& doc() { return doc_; }
+    // Adds an object of the given type and subtype; returns its id. Extra
+    // fields (name, layer, body, feature, ...) go in as the file format has them.
+    std::int64_t add(int type, int subtype = 0, nlohmann::json fields = nlohmann::json::object());
+    nlohmann::json& object(std::int64_t id);
+    std::string handle(std::int64_t id) const;
+
+    // Writes the part file (creating folders as needed).
+    void write(const std::string& path) const;
+    // Writes the part file and opens it in the session; returns the part tag.
+    tag_t open(const std::string& path) const;
+
+private:
+    nlohmann::json doc_;
+    std::int64_t next_id_ = 1;
+};
+
+// Reads a part file into the session as RQ_PART_open does, without making it
+// the work part; returns 0 and the tag, or the open's error code.
+int load_part_file(const std::string& path, tag_t* part);
+// Writes a loaded part to a file in the part-file format.
+int save_part_file(tag_t part, const std::string& path);
+
+}  // namespace standin

@@ -1,0 +1,224 @@
+// The stand-in host's session state: loaded parts, their objects, and the
+// session settings. One process holds one session.
+#pragma once
+
+#include <rq/rq.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace standin {
+
+// ---- attributes -------------------------------------------------------------
+enum class AttrKind { integer, real, time, null, string, boolean };
+
+struct Attribute {
+    std::string title;
+    AttrKind kind = AttrKind::string;
+    int integer = 0;
+    double real = 0.0;
+    std::array<int, 2> time{0, 0};
+    std::string time_text;  // the object interface shows times as text
+    std::string text;
+    unsigned char boolean = 0;
+    bool locked = false;
+    bool pdm = false;
+    bool overwrite = false;
+};
+
+// ---- per-type payloads ------------------------------------------------------
+struct Point {
+    std::array<double, 3> xyz{0, 0, 0};
+};
+
+// A solid primitive with a placement (origin plus the columns of a rotation).
+enum class Shape { none, block, cylinder, sphere };
+
+struct Body {
+    int body_type = RQ_MODL_SOLID_BODY;
+    double density = 1.0;
+    tag_t material = NULL_TAG;
+    Shape shape = Shape::none;
+    std::array<double, 3> size{0, 0, 0};  // block: x, y, z; cylinder: radius, height; sphere: radius
+    std::array<double, 3> origin{0, 0, 0};
+    std::array<double, 9> axes{1, 0, 0, 0, 1, 0, 0, 0, 1};  // x, y, z axis, row after row
+    std::vector<tag_t> features;
+    int mass_props_fault = 0;  // non-zero: the mass-property call fails with this code
+};
+
+struct Feature {
+    std::string feature_type;
+    std::optional<std::string> display_name;
+    bool browseable = true;
+    bool suppressed = false;
+    int update_code = 0;  // code returned when an update reaches this feature
+    int replay_code = 0;  // code returned when a replay reaches this feature
+};
+
+struct ReferenceSet {
+    std::vector<tag_t> members;
+};
+
+struct Expression {
+    std::string exp_name;
+    std::string value_text;
+    double value = 0.0;
+    bool no_edit = false;
+};
+
+struct Family {
+    std::string family_name;
+    int member_count = 0;
+    int attribute_count = 0;
+};
+
+struct Instance {
+    int suppress_state = 0;
+    tag_t suppression_expression = NULL_TAG;
+};
+
+struct Component {
+    std::string child_file;  // part file of the child, as stored
+    tag_t prototype = NULL_TAG;  // the loaded child part
+    std::string refset_name;
+    std::string instance_name;
+    std::array<double, 3> origin{0, 0, 0};
+    std::array<double, 9> orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::array<std::array<double, 4>, 4> transform{
+        {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    tag_t instance = NULL_TAG;
+    tag_t parent = NULL_TAG;
+    bool drafting_component = false;
+    int member_count = 0;
+};
+
+// ---- objects ----------------------------------------------------------------
+struct Object {
+    tag_t tag = NULL_TAG;
+    tag_t part = NULL_TAG;  // owning part
+    int type = 0;
+    int subtype = 0;
+    int status = RQ_OBJ_ALIVE;
+    bool erased = false;  // deleted in this session: no longer cycled
+    std::optional<std::string> name;
+    std::string handle;  // persistent: "<part id>:<object id>"
+    std::int64_t id = 0;  // object id within its part file
+    int layer = 1;
+    int color = 1;
+    int font = 1;
+    int line_width = 0;
+    int blank_status = 0;
+    bool displayable = true;
+    bool transferable = true;
+    int created_version = 1;
+    int modified_version = 1;
+    bool refuse_rename = false;
+    bool highlighted = false;
+    std::vector<Attribute> attributes;
+
+    // Occurrences: an object of an assembly that stands for an object of a
+    // component's part.
+    tag_t prototype_object = NULL_TAG;
+    tag_t occurrence_component = NULL_TAG;
+
+    // Positions in the owning part's lists, for O(1) cycling.
+    std::size_t pos_all = 0;
+    std::size_t pos_type = 0;
+    std::size_t pos_layer = 0;
+
+    std::unique_ptr<Point> point;
+    std::unique_ptr<Body> body;
+    std::unique_ptr<Feature> feature;
+    std::unique_ptr<ReferenceSet> refset;
+    std::unique_ptr<Expression> expression;
+    std::unique_ptr<Family> family;
+    std::unique_ptr<Instance> instance;
+    std::unique_ptr<Component> component;
+};
+
+// ---- parts ------------------------------------------------------------------
+struct HistoryEntry {
+    int version = 0;
+    std::int64_t time = 0;  // seconds since the epoch
+    std::string program;  // text1
+    std::string user;  // text2
+    std::string machine;  // text3
+};
+
+struct PdmKey {
+    std::string number;
+    std::string revision;
+    std::string file_type;
+    std::string file_name;
+};
+
+struct Part {
+    tag_t tag = NULL_TAG;
+    std::string name;  // what RQ_PART_ask_part_name gives: path or encoded name
+    std::string path;  // the file on disk
+    std::string part_id;  // persistent prefix of the handles
+    std::optional<PdmKey> pdm;
+    int units = RQ_PART_METRIC;
+    std::optional<std::string> description;
+    bool family_template = false;
+    bool family_instance = false;
+    std::vector<tag_t> families;
+    std::vector<HistoryEntry> history;
+    std::vector<Attribute> attributes;
+    tag_t part_attribute_object = NULL_TAG;
+    std::vector<tag_t> expressions;
+    tag_t current_feature = NULL_TAG;
+    std::vector<tag_t> arrangements;
+    tag_t active_arrangement = NULL_TAG;
+    std::optional<std::array<int, 3>> line_width_map;
+    int version = 0;  // save counter
+    bool modified = false;
+    bool read_only = false;  // saving fails
+    int snapshots = 0;
+    std::int64_t next_object_id = 1;
+
+    std::vector<tag_t> objects;  // host order
+    std::unordered_map<int, std::vector<tag_t>> by_type;
+    std::map<int, std::vector<tag_t>> by_layer;
+};
+
+// ---- session ------------------------------------------------------------------
+struct Session {
+    int open_depth = 0;
+    int pdm_active = 0;
+    std::string config_rule;
+    tag_t work_part = NULL_TAG;
+    tag_t display_part = NULL_TAG;
+    int work_layer = 1;
+    logical pattern_archiving = 0;
+    logical pattern_shading = 0;
+    int update_fail_option = 0;
+    RQ_ASSEM_options_t assem_options{2, 0, 0, 1, 186, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0};
+
+    tag_t next_tag = 1;
+    std::vector<Object*> tag_table;  // index = tag; null for parts and unused tags
+    std::vector<std::unique_ptr<Object>> objects;
+    std::vector<std::unique_ptr<Part>> parts;  // loaded parts, load order
+    std::unordered_map<tag_t, Part*> part_by_tag;
+    std::unordered_map<std::string, tag_t> tag_by_handle;
+};
+
+Session& session();
+
+// Object store operations shared by the call implementations.
+Object* find_object(tag_t tag);
+Part* find_part(tag_t tag);
+Part* work_part();
+Part& add_part(std::string name, std::string path, std::string part_id);
+Object& add_object(Part& part, int type, int subtype);  // assigns tag, id and handle
+void index_object(Part& part, Object& object);  // after type or layer changed
+void mark_modified(Part& part);
+void unload_all_parts();
+
+}  // namespace standin

@@ -1,0 +1,10 @@
+// Named section timers and their statistic.
+#pragma once
+
+constexpr int TIMER_SLOTS = 20;
+
+void set_timer_name(const char* name, int slot);
+int start_named_timer(const char* name);
+int stop_named_timer(const char* name);
+int log_timer_statistic();
+int print_timer_statistic();

@@ -1,0 +1,16 @@
+// Line and element writers of the XML report, escaping and file-name repair.
+#pragma once
+
+#include "utils/run_log.hpp"
+
+constexpr int XML_BUFSIZE = 10000;
+constexpr int NAME_BUFSIZE = 1024;
+
+int init_xml_file();
+int write_xml_line(const char* file_name, const char* format, ...) KVTX_PRINTF_FORMAT(2);
+int write_xml_element(const char* file_name, const char* indent, const char* element,
+                      const char* format, ...) KVTX_PRINTF_FORMAT(4);
+// Escapes in place; text has room for XML_BUFSIZE bytes.
+int xml_escape(char* text);
+// Replaces the 17 characters unsafe in file names by "_", in place.
+int repair_file_name(char* name);
