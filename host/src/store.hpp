@@ -140,6 +140,10 @@ struct Object {
     std::unique_ptr<Family> family;
     std::unique_ptr<Instance> instance;
     std::unique_ptr<Component> component;
+
+    // Keys of the object's file entry that this host does not read, kept as
+    // JSON text (an object) and written back unchanged on save.
+    std::string extra;
 };
 
 // ---- parts ------------------------------------------------------------------
@@ -182,6 +186,8 @@ struct Part {
     bool read_only = false;  // saving fails
     int snapshots = 0;
     std::int64_t next_object_id = 1;
+    std::string fault_table;  // the file's "faults" array as JSON text, saved back unchanged
+    std::string extra;  // unread top-level keys of the file, JSON text of an object
 
     std::vector<tag_t> objects;  // host order
     std::unordered_map<int, std::vector<tag_t>> by_type;
@@ -220,5 +226,37 @@ Object& add_object(Part& part, int type, int subtype);  // assigns tag, id and h
 void index_object(Part& part, Object& object);  // after type or layer changed
 void mark_modified(Part& part);
 void unload_all_parts();
+
+// ---- additions ---------------------------------------------------------------
+// The persistent handle text of an object: "<part id>:<object id>".
+std::string handle_text(const std::string& part_id, std::int64_t id);
+// Adds an object with a chosen id (0: the part's next id); the id must be
+// unused in the part. Indexed like add_object.
+Object& add_object_with_id(Part& part, int type, int subtype, std::int64_t id);
+// Marks the owning part modified and raises the object's modified version to
+// the version the part's next save gets.
+void touch_object(Object& object);
+// Takes over a part built outside the session (the part file loader): the
+// part's tag and its objects' tags must be session().next_tag, +1, ... in
+// order. Gives the handles (making the part id unique among loaded parts) and
+// builds the lists. Returns the part as stored.
+Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>> objects);
+
+// Cycle steps over a part's lists (previous 0 starts; 0 after the last).
+// Objects erased in the session are skipped; O(1) a step, amortised.
+tag_t next_in_part(const Part& part, tag_t previous);
+tag_t next_of_type(const Part& part, int type, tag_t previous);
+tag_t next_on_layer(const Part& part, int layer, tag_t previous);
+
+// Part events raised by the host (reason numbers as the callback registry
+// uses them: 1 open, 4 close, 5 modified, 7 change of work part). The event
+// dispatcher installs itself here; without a hook nothing happens.
+using PartEventHook = void (*)(int reason, tag_t part);
+void set_part_event_hook(PartEventHook hook);
+void fire_part_event(int reason, tag_t part);
+enum { part_event_open = 1, part_event_close = 4, part_event_modified = 5, part_event_change_work = 7 };
+
+// Called by reset_session, so other host files can drop their own state.
+void add_reset_hook(void (*hook)());
 
 }  // namespace standin

@@ -12,5 +12,8 @@ int write_xml_element(const char* file_name, const char* indent, const char* ele
                       const char* format, ...) KVTX_PRINTF_FORMAT(4);
 // Escapes in place; text has room for XML_BUFSIZE bytes.
 int xml_escape(char* text);
+// The same for a buffer of size bytes; a result that does not fit is cut
+// before the first character or reference that would not fit whole.
+int xml_escape(char* text, std::size_t size);
 // Replaces the 17 characters unsafe in file names by "_", in place.
 int repair_file_name(char* name);

@@ -43,7 +43,8 @@ enum {
     RQ_feature_type = 205,
     RQ_material_type = 210,
     RQ_family_type = 211,
-    RQ_arrangement_type = 212
+    RQ_arrangement_type = 212,
+    RQ_expression_type = 213
 };
 
 enum { RQ_solid_body_subtype = 0 };

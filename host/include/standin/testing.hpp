@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,5 +82,7 @@ private:
 int load_part_file(const std::string& path, tag_t* part);
 // Writes a loaded part to a file in the part-file format.
 int save_part_file(tag_t part, const std::string& path);
+// Why the last part file failed to load or save (empty after success).
+std::string last_load_error();
 
 }  // namespace standin

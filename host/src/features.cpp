@@ -1,0 +1,79 @@
+// Features: name, type, display name, browseable and suppression queries.
+#include "faults.hpp"
+#include "memory.hpp"
+#include "store.hpp"
+
+#include <optional>
+#include <string>
+
+using namespace standin;
+
+namespace {
+
+const Object* feature_object(tag_t tag) {
+    const Object* object = find_object(tag);
+    return object != nullptr && object->feature ? object : nullptr;
+}
+
+// Hands out a text the caller releases with RQ_free; none: no text, non-zero.
+int give_text(const std::optional<std::string>& text, char** out) {
+    if (!text) return RQ_err_no_name;
+    *out = host_strdup(*text);
+    return 0;
+}
+
+// Common head of the text queries: argument, fault and feature checks.
+int text_query(const char* call, tag_t feature, char** out, const Object** object) {
+    if (out == nullptr) return RQ_err_bad_argument;
+    *out = nullptr;
+    if (int code = fault_code(call, feature)) return code;
+    *object = feature_object(feature);
+    return *object == nullptr ? RQ_err_bad_tag : 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+// The feature's name is its object name.
+RQ_API int RQ_MODL_ask_feat_name(tag_t feature, char** name) {
+    const Object* object = nullptr;
+    if (int code = text_query("RQ_MODL_ask_feat_name", feature, name, &object)) return code;
+    return give_text(object->name, name);
+}
+
+RQ_API int RQ_MODL_ask_feat_type(tag_t feature, char** type) {
+    const Object* object = nullptr;
+    if (int code = text_query("RQ_MODL_ask_feat_type", feature, type, &object)) return code;
+    const std::string& text = object->feature->feature_type;
+    return give_text(text.empty() ? std::nullopt : std::optional<std::string>(text), type);
+}
+
+RQ_API int RQ_MODL_ask_feat_display_name(tag_t feature, char** name) {
+    const Object* object = nullptr;
+    if (int code = text_query("RQ_MODL_ask_feat_display_name", feature, name, &object)) {
+        return code;
+    }
+    return give_text(object->feature->display_name, name);
+}
+
+// The two options select nothing in this host; the flag is the feature's own.
+RQ_API int RQ_MODL_is_browseable_feature(tag_t feature, int option1, int option2, logical* flag) {
+    if (flag == nullptr) return RQ_err_bad_argument;
+    if (int code = fault_code("RQ_MODL_is_browseable_feature", feature)) return code;
+    const Object* object = feature_object(feature);
+    if (object == nullptr) return RQ_err_bad_tag;
+    *flag = object->feature->browseable ? 1 : 0;
+    return 0;
+}
+
+RQ_API int RQ_MODL_ask_suppress_feature(tag_t feature, int* suppressed) {
+    if (suppressed == nullptr) return RQ_err_bad_argument;
+    if (int code = fault_code("RQ_MODL_ask_suppress_feature", feature)) return code;
+    const Object* object = feature_object(feature);
+    if (object == nullptr) return RQ_err_bad_tag;
+    *suppressed = object->feature->suppressed ? 1 : 0;
+    return 0;
+}
+
+}  // extern "C"

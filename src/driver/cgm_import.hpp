@@ -1,0 +1,5 @@
+// The CGM import mode: two CGM files of one sheet laid over each other in a new part.
+#pragma once
+
+// Returns 0, or -1002 when the overlay part could not be made.
+int cgm_import_to_part_file();

@@ -1,0 +1,419 @@
+// The check of one part: names its report (and the CGM prefix), runs the
+// update steps, writes the report section by section under the action list's
+// gates and the named timers, exports the sheets, logs the timer statistic
+// and appends the part's result line.
+#include "driver/check_run.hpp"
+
+#include <rq/rq.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "common/run_settings.hpp"
+#include "common/text_buffer.hpp"
+#include "pelk/pelk_general_util.hpp"
+#include "utils/assembly_data.hpp"
+#include "utils/cgm_export.hpp"
+#include "utils/drawing_data.hpp"
+#include "utils/entity_section.hpp"
+#include "utils/model_data.hpp"
+#include "utils/named_timers.hpp"
+#include "utils/part_header.hpp"
+#include "utils/report_frame.hpp"
+#include "utils/run_log.hpp"
+#include "utils/update_operations.hpp"
+#include "utils/xml_writer.hpp"
+
+namespace {
+
+// Source lines shown in the traces.
+enum : int {
+    kLinePartName = 2741,
+    kLinePdmActive = 2770,
+    kLineDecoded = 2774,
+    kLineRepairingReport = 2801,
+    kLineDoneReport = 2803,
+    kLineRepairingPrefix = 2805,
+    kLineDonePrefix = 2807,
+    kLinePdmInfoPart = 2809,
+    kLinePdmInfoXmlFile = 2810,
+    kLineNativeInfoPart = 2849,
+    kLineNativeInfoXmlFile = 2850,
+    kLineGlobXmlFile = 2858,
+    kLineCallbackModus = 2859,
+    kLineGlobXmlFileTrace = 2882,
+    kLineXmlFile = 2883,
+    kLineStartUpdate = 2887,
+    kLineDoneUpdate = 2889,
+    kLineInitXmlFile = 2894,
+    kLineInitXmlFilePassed = 2896,
+    kLineXmlHeader = 2899,
+    kLinePartHeader = 2905,
+    kLineModelSection = 2911,
+    kLineResultFile = 2985,
+};
+
+constexpr std::size_t kNameSize = 516;
+constexpr std::size_t kMessageSize = 1024;
+
+constexpr char kRuler[] = "---------------------------";  // 27
+
+// The log's rule: 98 "=" and a line end.
+const char* equals_rule() {
+    static char rule[100] = "";
+    if (rule[0] == '\0') {
+        std::memset(rule, '=', 98);
+        rule[98] = '\n';
+        rule[99] = '\0';
+    }
+    return rule;
+}
+
+void log_text(const char* text) {
+    write_log(program_log_file, "%s", text);
+}
+
+// Console copies of the run: on from the second check of a process, or when a
+// callback action variable is present.
+bool console_trace_switch() {
+    return debug_trace_on == 1 || std::getenv("TALVEX_CHANGE_WORKPART_ACTION") != nullptr ||
+           std::getenv("TALVEX_SAVE_CALLBACK_ACTION") != nullptr;
+}
+
+const char* mode_suffix() {
+    switch (GLOBAL_CALLBACK_MODUS) {
+        case 1:
+            return "_CB1-Pre.xml";
+        case 2:
+            return "_CB2-Post.xml";
+        default:
+            return ".xml";
+    }
+}
+
+struct ReportNames {
+    char report_name[kNameSize] = "";  // file name without folder
+    char cgm_prefix[kNameSize] = "";
+    char full_name[sizeof glob_xml_file] = "";  // with the output folder
+};
+
+void name_pdm_report(const char* part_name, ReportNames& names) {
+    write_log(program_log_file, "\n[%d] PELK_Is_VrelManager_Active", kLinePdmActive);
+    char part_number[2701] = "";
+    char rev_id[97] = "";
+    char file_type[127] = "";
+    char file_name[385] = "";
+    RQ_VRELMGR_decode_part_filename(part_name, part_number, rev_id, file_type, file_name);
+    write_log(program_log_file, "\n[%d] decoded = #%s#", kLineDecoded, file_name);
+
+    if (file_name[0] != '\0') {
+        format_text(names.cgm_prefix, kNameSize, "%s_%s_%s_%s", part_number, rev_id, file_type,
+                    file_name);
+    } else {
+        format_text(names.cgm_prefix, kNameSize, "%s_%s_%s", part_number, rev_id, file_type);
+    }
+    format_text(names.report_name, kNameSize, "%s%s", names.cgm_prefix, mode_suffix());
+
+    write_log(program_log_file, "\n[%d] repairing fname2 = #%s#", kLineRepairingReport,
+              names.report_name);
+    repair_file_name(names.report_name);
+    write_log(program_log_file, "\n[%d] done xml_file = #%s#", kLineDoneReport, names.report_name);
+    write_log(program_log_file, "\n[%d] repairing cgm_prefix = #%s#", kLineRepairingPrefix,
+              names.cgm_prefix);
+    repair_file_name(names.cgm_prefix);
+    write_log(program_log_file, "\n[%d] done cgm_prefix = #%s#", kLineDonePrefix, names.cgm_prefix);
+    write_log(program_log_file, "\n[%d] Info: Part = %s/%s/%s/%s", kLinePdmInfoPart, part_number,
+              rev_id, file_type, file_name);
+    write_log(program_log_file, "\n[%d] Info: xml_file = %s", kLinePdmInfoXmlFile,
+              names.report_name);
+    format_text(names.full_name, sizeof names.full_name, "%s%s", global_outdir, names.report_name);
+}
+
+void name_native_report(const char* part_name, bool console_trace, ReportNames& names) {
+    char leaf[kNameSize] = "";
+    uc4574(part_name, 2, leaf);
+    if (console_trace) {
+        pelk_printf_nl("NATIVE GLOBAL_CALLBACK_MODUS=%d", GLOBAL_CALLBACK_MODUS);
+        pelk_printf_nl("NATIVE fname1=%s", leaf);
+        pelk_printf_nl("NATIVE xml_file=%s", names.full_name);
+        pelk_printf_nl("NATIVE global_outdir=%s", global_outdir);
+    }
+
+    if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
+        format_text(names.report_name, kNameSize, "%s%s", leaf, mode_suffix());
+    } else {
+        // The host may write the part's own folder here; the report stays in
+        // the configured output folder all the same.
+        char folder[sizeof global_outdir];
+        copy_text(folder, global_outdir);
+        char unused_name[kNameSize] = "";
+        uc4576(part_name, 0, folder, unused_name);
+        format_text(names.report_name, kNameSize, "%s.xml", leaf);
+    }
+    copy_text(names.cgm_prefix, leaf);
+    repair_file_name(names.report_name);
+    repair_file_name(names.cgm_prefix);
+
+    char joined[kNameSize] = "";
+    uc4575(global_outdir, 0, names.report_name, joined);
+    copy_text(names.full_name, joined);
+
+    write_log(program_log_file, "\n[%d] Info: Part = %s", kLineNativeInfoPart, part_name);
+    write_log(program_log_file, "[%d] Info: xml_file = %s", kLineNativeInfoXmlFile,
+              names.full_name);
+    if (console_trace) {
+        pelk_printf_nl("Info: global_outdir = %s", global_outdir);
+        pelk_printf_nl("Info: fname2 = %s", names.report_name);
+        pelk_printf_nl("Info: xml_file = %s", names.full_name);
+        pelk_printf_nl("GLOBAL_CALLBACK_MODUS = %d   fname2=%s", GLOBAL_CALLBACK_MODUS,
+                       names.report_name);
+    }
+}
+
+void start_callback_run_log(bool console_trace) {
+    if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
+        format_text(program_log_file, sizeof program_log_file, "%s.log", glob_xml_file);
+        if (init_program_log_file(program_log_file) != 0) {
+            std::printf("\nError: init_program_log_file %s", program_log_file);
+        } else {
+            write_log(program_log_file, "Info: GLOBAL_CALLBACK_MODUS=%d", GLOBAL_CALLBACK_MODUS);
+            write_log(program_log_file, "Info: xml_file = %s", glob_xml_file);
+        }
+        return;
+    }
+    log_text("No CAllback Modus_____________");
+    if (console_trace)
+        pelk_printf_nl("\nGLOBAL_CALLBACK_MODUS = 0 glob_xml_file=%s\n", glob_xml_file);
+}
+
+void run_update_steps() {
+    get_current_time(start_update_date_time);
+    if (debug_trace_on == 1)
+        write_log(program_log_file, "[%d] Start do the update", kLineStartUpdate);
+    run_updates();
+    if (debug_trace_on == 1) {
+        write_log(program_log_file, "[%d] done the update --> finished", kLineDoneUpdate);
+    }
+    get_current_time(end_update_date_time);
+    log_text(kRuler);
+}
+
+bool action_selects(const char* keyword) {
+    return action_list[0] == '\0' || std::strstr(action_list, keyword) != nullptr;
+}
+
+// One report section under its timer slot.
+struct Section {
+    const char* keyword;  // nullptr: the entity section, gated by the detail option
+    int start_line;       // 0: the start text carries no source line
+    const char* start_text;
+    const char* start_console;
+    const char* passed_text;
+    bool console_passed;
+    int (*writer)();
+    const char* timer_name;
+    int timer_slot;
+};
+
+void write_section(const Section& section, bool console_trace) {
+    if (section.start_line != 0) {
+        write_log(program_log_file, "\n[%d] %s", section.start_line, section.start_text);
+    } else {
+        log_text(section.start_text);
+    }
+    if (console_trace) pelk_printf_nl("%s", section.start_console);
+    set_timer_name(section.timer_name, section.timer_slot);
+    start_named_timer(section.timer_name);
+    section.writer();
+    log_text(section.passed_text);
+    if (console_trace && section.console_passed) pelk_printf_nl("%s", section.passed_text);
+    stop_named_timer(section.timer_name);
+}
+
+// The slots that the entity section times itself.
+void name_entity_timer_slots() {
+    set_timer_name("CYCLE_ALL", 10);
+    set_timer_name("CHECK_ENTITY_SPECIFICA", 11);
+    set_timer_name("Entity_general_info", 15);
+    set_timer_name("RQ_DRF_ask_draft_aid_text_info", 16);
+    set_timer_name("RQ_DRF_ask_associativity_data", 17);
+    set_timer_name("RQ_DRF_ask_draft_aid_text_info", 18);
+    set_timer_name("RQ_SKET_ask_dim_status", 19);
+}
+
+void write_report_sections(bool console_trace) {
+    static const Section model{"ModelGetData",
+                               kLineModelSection,
+                               "Info: Check_Model Section",
+                               "\nInfo: Check_Model Section",
+                               "\nInfo: Check_Model Section --> passed",
+                               true,
+                               write_model_data,
+                               "CHECK_MODEL_SECTION",
+                               0};
+    static const Section assembly{"AssemblyGetData",
+                                  0,
+                                  "\nInfo: Check_Assembly Section",
+                                  "\nInfo: Check_Assembly Section",
+                                  "\nInfo: Check_Assembly Section --> passed",
+                                  true,
+                                  write_assembly_data,
+                                  "CHECK_ASSEMBLY_SECTION",
+                                  1};
+    static const Section drawing{"DrawingGetData",
+                                 0,
+                                 "\nInfo: Check_Drawing Section",
+                                 "\nInfo: Check_Drawing Section",
+                                 "\nInfo: Check_Drawing Section --> passed",
+                                 true,
+                                 write_drawing_data,
+                                 "CHECK_DRAWING_SECTION",
+                                 2};
+    static const Section entities{nullptr,
+                                  0,
+                                  "\nInfo: Check_Entities Section",
+                                  "\nInfo: Check_Entities Section",
+                                  "\nInfo: Check_Entities Section --> passed",
+                                  false,
+                                  write_entities,
+                                  "CHECK_ENTITY_SECTION",
+                                  3};
+
+    for (const Section* section : {&model, &assembly, &drawing}) {
+        if (action_selects(section->keyword)) write_section(*section, console_trace);
+    }
+    if (detail_option[0] != '\0') {
+        name_entity_timer_slots();
+        write_section(entities, console_trace);
+    }
+}
+
+void write_report(bool console_trace) {
+    write_log(program_log_file, "\n[%d] Info: init_xml_file", kLineInitXmlFile);
+    init_xml_file();
+    write_log(program_log_file, "\n[%d] Info: init_xml_file --> passed", kLineInitXmlFilePassed);
+    if (console_trace) pelk_printf_nl("\ninit_xml_file=%s\n", glob_xml_file);
+
+    write_log(program_log_file, "\n[%d] Info: write_xml_header", kLineXmlHeader);
+    if (console_trace) pelk_printf_nl("%s", "\nInfo: write_xml_header");
+    write_xml_header();
+    log_text("Info: write_xml_header --> passed");
+    if (console_trace) pelk_printf_nl("%s", "\nInfo: write_xml_header --> passed");
+
+    write_log(program_log_file, "\n[%d] Info: Part Header Section", kLinePartHeader);
+    write_part_header();
+    log_text("Info: Part Header Section --> passed");
+
+    write_report_sections(console_trace);
+
+    log_text("\nInfo: write_xml_end Section");
+    write_xml_end();
+    log_text("\nInfo: write_xml_end Section --> passed");
+}
+
+}  // namespace
+
+int run_updates() {
+    std::printf("\n update_all_features = %d", update_all_features);
+    std::printf("\n updateviafeaturereplay = %d", updateviafeaturereplay);
+    std::printf("\n structure_sync = %d", structure_sync);
+    std::printf("\n update_all_views = %d", update_all_views);
+
+    struct Step {
+        int switched_on;
+        const char* start_text;
+        int (*operation)();
+        int* result;
+        const char* passed_text;
+    };
+    const Step steps[] = {
+        {update_all_features, "Update: All Features", run_update_all_features,
+         &update_all_features_result, "Update: All Features ---> passed"},
+        {updateviafeaturereplay, "Update: Via Feature Replay", run_feature_replay,
+         &feature_replay_result, "Update: Update: Via Feature Replay ---> passed"},
+        {structure_sync, "Update: Structure Sync", run_structure_sync, &structure_sync_result,
+         "Update: Structure Sync ---> passed"},
+        {update_all_views, "Update: Drawing views", run_update_all_views, &update_all_views_result,
+         "Update: Drawing views ---> passed"},
+    };
+    for (const Step& step : steps) {
+        if (!step.switched_on) continue;
+        log_text(step.start_text);
+        *step.result = step.operation();
+        log_text(step.passed_text);
+    }
+    return 0;
+}
+
+int check_one_part(const char* part_name) {
+    const char* caller_name = part_name != nullptr ? part_name : "";
+
+    get_current_time(end_load_part_date_time);
+    ask_memory_status(end_load_part_memory, sizeof end_load_part_memory);
+    format_text(build_date_time, sizeof build_date_time, "%s  %s", __DATE__, __TIME__);
+
+    log_text("\n");
+    log_text(equals_rule());
+    log_time_stamp("Start Check at ");
+    pelk_printf_nl("\n%.98s\n", equals_rule());
+
+    const bool console_trace = console_trace_switch();
+    reset_result_status();
+
+    char work_part_name[kNameSize] = "";
+    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
+    if (debug_trace_on == 1) {
+        write_log(program_log_file, "[%d] partname = #%s#", kLinePartName, work_part_name);
+    }
+    if (console_trace) pelk_printf_nl("[%d] partname = #%s#", kLinePartName, work_part_name);
+
+    if (journal_file[0] != '\0' && access(journal_file, R_OK) == 0) {
+        pelk_syslog_printf("\nrun a journal");
+    }
+    debug_trace_on = 1;
+
+    ReportNames names;
+    if (PELK_Is_VrelManager_Active()) {
+        name_pdm_report(work_part_name, names);
+    } else {
+        name_native_report(work_part_name, console_trace, names);
+    }
+
+    copy_text(glob_xml_file, names.full_name);
+    write_log(program_log_file, "\n[%d] Info: glob_xml_file = %s", kLineGlobXmlFile, glob_xml_file);
+    write_log(program_log_file, "\n[%d] Info: GLOBAL_CALLBACK_MODUS___:|%d|", kLineCallbackModus,
+              GLOBAL_CALLBACK_MODUS);
+    start_callback_run_log(console_trace);
+
+    write_log(program_log_file, "\nglob_xml_file=%s\n", glob_xml_file);
+    write_log(program_log_file, "\n[%d] glob_xml_file = #%s#", kLineGlobXmlFileTrace,
+              glob_xml_file);
+    pelk_printf_nl("\n[%d] xmlfile = #%s#", kLineXmlFile, glob_xml_file);
+    log_text(kRuler);
+
+    run_update_steps();
+    write_report(console_trace);
+
+    int code = 0;
+    char message[kMessageSize] = "";
+    ask_result_status(&code, message, sizeof message);
+
+    if (cgm_extract_dir[0] != '\0') {
+        log_text(kRuler);
+        extract_cgm_files(names.cgm_prefix);
+        log_text(kRuler);
+    }
+    log_timer_statistic();
+
+    pelk_printf_nl("\n[%d] resultfile=%s   %s;%d;%s;%s", kLineResultFile, program_result_file,
+                   caller_name, code, message, glob_xml_file);
+    write_result_line(program_result_file, "%s;%d;%s;%s", caller_name, code, message,
+                      glob_xml_file);
+
+    log_time_stamp("Finished checking at ");
+    log_text(equals_rule());
+    return code;
+}

@@ -1,0 +1,103 @@
+// Named timer slots: every slot that carries a name is started and stopped by
+// that name; the statistic lists the accumulated real time of each named slot.
+#include "utils/named_timers.hpp"
+
+#include "utils/run_log.hpp"
+
+#include "common/text_buffer.hpp"
+#include "pelk/pelk_general_util.hpp"
+
+#include <rq/rq.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kTimerNameSize = 132;  // 131 characters
+
+char timer_names[TIMER_SLOTS][kTimerNameSize] = {};
+unsigned short timer_ids[TIMER_SLOTS] = {};
+double timer_values[TIMER_SLOTS][2] = {};
+double timer_seconds[TIMER_SLOTS] = {};
+int timer_counts[TIMER_SLOTS] = {};
+
+bool valid_slot(int slot) {
+    return slot >= 0 && slot < TIMER_SLOTS;
+}
+
+bool slot_carries(int slot, const char* name) {
+    return std::strcmp(timer_names[slot], name) == 0;
+}
+
+constexpr const char kStatisticLine[] = "\n%d.) %s   %lf sec  [%d]";
+
+}  // namespace
+
+// A slot number outside the table is ignored.
+void set_timer_name(const char* name, int slot) {
+    if (!valid_slot(slot)) return;
+    copy_text(timer_names[slot], name != nullptr ? name : "");
+    timer_seconds[slot] = 0.0;
+    timer_counts[slot] = 0;
+}
+
+int start_named_timer(const char* name) {
+    if (name == nullptr || name[0] == '\0') return -1;
+    for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
+        if (slot_carries(slot, name)) RQ_begin_timer(&timer_ids[slot]);
+    }
+    return 0;
+}
+
+// A stop the host cannot measure adds nothing to the seconds.
+int stop_named_timer(const char* name) {
+    if (name == nullptr || name[0] == '\0') return -1;
+    for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
+        if (!slot_carries(slot, name)) continue;
+        double values[2] = {0.0, 0.0};
+        RQ_end_timer(timer_ids[slot], values);
+        timer_values[slot][0] = values[0];
+        timer_values[slot][1] = values[1];
+        timer_seconds[slot] += values[1];
+        ++timer_counts[slot];
+    }
+    return 0;
+}
+
+int log_timer_statistic() {
+    write_log(log_file_in_use, "\nStatistic:");
+    for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
+        if (timer_names[slot][0] == '\0') continue;
+        write_log(log_file_in_use, kStatisticLine, slot, timer_names[slot], timer_seconds[slot],
+                  timer_counts[slot]);
+    }
+    return 0;
+}
+
+int print_timer_statistic() {
+    pelk_printf_nl("Statistic:");
+    for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
+        if (timer_names[slot][0] == '\0') continue;
+        pelk_printf_nl(kStatisticLine, slot, timer_names[slot], timer_seconds[slot],
+                       timer_counts[slot]);
+    }
+    return 0;
+}
+
+double ask_timer_seconds(int slot) {
+    return valid_slot(slot) ? timer_seconds[slot] : 0.0;
+}
+
+int ask_timer_count(int slot) {
+    return valid_slot(slot) ? timer_counts[slot] : 0;
+}
+
+void reset_named_timers() {
+    for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
+        timer_names[slot][0] = '\0';
+        timer_ids[slot] = 0;
+        timer_values[slot][0] = timer_values[slot][1] = 0.0;
+        timer_seconds[slot] = 0.0;
+        timer_counts[slot] = 0;
+    }
+}

@@ -1,0 +1,118 @@
+// Named timer slots and their statistic, measured with the host's fixed clock.
+#include "utils/named_timers.hpp"
+
+#include "test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+class NamedTimersTest : public kvtx_test::GlobalStateTest {
+  protected:
+    void SetUp() override {
+        GlobalStateTest::SetUp();
+        standin::set_fixed_clock(0.25);
+    }
+};
+
+std::vector<std::string> logged_messages() {
+    static const std::regex kLine(R"(\n\+\+\+KavoTalvex \[[0-9 :.-]{19}\]: ([\s\S]*)\n)");
+    std::vector<std::string> messages;
+    for (const std::string& entry : standin::syslog_entries()) {
+        std::smatch match;
+        if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
+    }
+    return messages;
+}
+
+TEST_F(NamedTimersTest, EmptyNameIsRefusedAndTouchesNoSlot) {
+    set_timer_name("A", 0);
+    EXPECT_EQ(start_named_timer(""), -1);
+    EXPECT_EQ(stop_named_timer(""), -1);
+    EXPECT_EQ(start_named_timer(nullptr), -1);
+    for (int slot = 0; slot < TIMER_SLOTS; ++slot) EXPECT_EQ(ask_timer_count(slot), 0);
+}
+
+TEST_F(NamedTimersTest, UnknownNameChangesNothing) {
+    set_timer_name("A", 0);
+    EXPECT_EQ(start_named_timer("associativity_data->assoc_object"), 0);
+    EXPECT_EQ(stop_named_timer("associativity_data->assoc_object"), 0);
+    EXPECT_EQ(ask_timer_count(0), 0);
+}
+
+TEST_F(NamedTimersTest, SlotsWithTheSameNameRunTogether) {
+    set_timer_name("RQ_DRF_ask_draft_aid_text_info", 16);
+    set_timer_name("RQ_DRF_ask_associativity_data", 17);
+    set_timer_name("RQ_DRF_ask_draft_aid_text_info", 18);
+    for (int round = 0; round < 3; ++round) {
+        start_named_timer("RQ_DRF_ask_draft_aid_text_info");
+        stop_named_timer("RQ_DRF_ask_draft_aid_text_info");
+    }
+    EXPECT_EQ(ask_timer_count(16), 3);
+    EXPECT_EQ(ask_timer_count(18), 3);
+    EXPECT_DOUBLE_EQ(ask_timer_seconds(16), 0.75);
+    EXPECT_DOUBLE_EQ(ask_timer_seconds(18), 0.75);
+    EXPECT_EQ(ask_timer_count(17), 0);
+}
+
+TEST_F(NamedTimersTest, RenamingClearsTotals) {
+    set_timer_name("CHECK_MODEL_SECTION", 0);
+    start_named_timer("CHECK_MODEL_SECTION");
+    stop_named_timer("CHECK_MODEL_SECTION");
+    set_timer_name("CHECK_MODEL_SECTION", 0);
+    EXPECT_EQ(ask_timer_count(0), 0);
+    EXPECT_DOUBLE_EQ(ask_timer_seconds(0), 0.0);
+    set_timer_name("ignored", 20);
+    set_timer_name("ignored", -1);
+}
+
+TEST_F(NamedTimersTest, StopWithoutStartAddsNoTime) {
+    set_timer_name("X", 3);
+    stop_named_timer("X");
+    EXPECT_DOUBLE_EQ(ask_timer_seconds(3), 0.0);
+    EXPECT_EQ(ask_timer_count(3), 1);
+}
+
+TEST_F(NamedTimersTest, StatisticListsNamedSlotsWithZeroBasedNumbers) {
+    set_timer_name("CHECK_MODEL_SECTION", 0);
+    set_timer_name("CYCLE_ALL", 10);
+    start_named_timer("CHECK_MODEL_SECTION");
+    stop_named_timer("CHECK_MODEL_SECTION");
+    start_named_timer("CHECK_MODEL_SECTION");
+    stop_named_timer("CHECK_MODEL_SECTION");
+
+    testing::internal::CaptureStdout();
+    log_timer_statistic();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(
+        logged_messages(),
+        (std::vector<std::string>{"\nStatistic:", "\n0.) CHECK_MODEL_SECTION   0.500000 sec  [2]",
+                                  "\n10.) CYCLE_ALL   0.000000 sec  [0]"}));
+
+    testing::internal::CaptureStdout();
+    print_timer_statistic();
+    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string expected =
+        "Statistic:\n\n0.) CHECK_MODEL_SECTION   0.500000 sec  [2]\n\n10.) CYCLE_ALL   0.000000 "
+        "sec  [0]\n";
+#ifdef KAVOTALVEX_PLUGIN
+    std::string listed;
+    for (const std::string& entry : standin::listing_entries()) listed += entry;
+    EXPECT_EQ(listed, expected);
+#else
+    EXPECT_EQ(printed, expected);
+#endif
+}
+
+TEST_F(NamedTimersTest, StatisticWithoutNamedSlotIsHeadLineOnly) {
+    testing::internal::CaptureStdout();
+    log_timer_statistic();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(logged_messages(), std::vector<std::string>{"\nStatistic:"});
+}
+
+}  // namespace

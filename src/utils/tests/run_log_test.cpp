@@ -1,0 +1,208 @@
+// Run log, result file, time stamps, write_log's channels and the first-error
+// record of check_rq_result.
+#include "utils/run_log.hpp"
+
+#include "test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/text_buffer.hpp"
+
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+class RunLogTest : public kvtx_test::GlobalStateTest {};
+
+const std::regex kStamp(R"([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2})");
+
+std::string host_fail_message(int code) {
+    char message[133] = "";
+    RQ_get_fail_message(code, message);
+    return message;
+}
+
+// The messages of the syslog lines of write_log, in order.
+std::vector<std::string> logged_messages() {
+    static const std::regex kLine(R"(\n\+\+\+KavoTalvex \[[0-9 :.-]{19}\]: ([\s\S]*)\n)");
+    std::vector<std::string> messages;
+    for (const std::string& entry : standin::syslog_entries()) {
+        std::smatch match;
+        if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
+    }
+    return messages;
+}
+
+TEST_F(RunLogTest, TimeStampHasFixedWidthFields) {
+    char stamp[STAMP_BUFSIZE];
+    get_current_time(stamp);
+    EXPECT_TRUE(std::regex_match(std::string(stamp), kStamp)) << stamp;
+    char small[8];
+    get_current_time(small);
+    EXPECT_EQ(std::strlen(small), 7u);
+}
+
+TEST_F(RunLogTest, InitLogFileWritesTwoOpeningLines) {
+    const std::string folder = kvtx_test::fresh_folder("runlog_init");
+    const std::string name = folder + "/run.log";
+    std::ofstream(name) << "old content\n";
+    ASSERT_EQ(init_program_log_file(name.c_str()), 0);
+    EXPECT_EQ(std::string(log_file_in_use), name);
+    const std::string text = kvtx_test::read_file(name);
+    const std::regex kOpening(
+        R"(Init Logfile at [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9:]{8} [0-9]{4}\n\n)"
+        R"(KavoTalvex Release: TalvexForKavo V3-001 \(Kavo CR2212\)( \(intern\))?  \n)");
+    EXPECT_TRUE(std::regex_match(text, kOpening)) << text;
+}
+
+TEST_F(RunLogTest, FailedLogCreationLeavesNoLogInUse) {
+    copy_text(log_file_in_use, "previous.log");
+    EXPECT_EQ(init_program_log_file("/nonexistent-folder/run.log"), -1);
+    EXPECT_STREQ(log_file_in_use, "");
+    const std::string too_long(2000, 'a');
+    EXPECT_EQ(init_program_log_file(too_long.c_str()), -1);
+    EXPECT_STREQ(log_file_in_use, "");
+}
+
+TEST_F(RunLogTest, WriteLogReachesItsChannelsUnchanged) {
+    const std::string folder = kvtx_test::fresh_folder("runlog_write");
+    const std::string name = folder + "/run.log";
+    ASSERT_EQ(init_program_log_file(name.c_str()), 0);
+    const std::string opening = kvtx_test::read_file(name);
+    CaptureStdout();
+    write_log(log_file_in_use, "Info: part %s 100%%\n", "p%d;x");
+    const std::string console = GetCapturedStdout();
+    EXPECT_EQ(logged_messages(), std::vector<std::string>{"Info: part p%d;x 100%\n"});
+#ifdef KAVOTALVEX_PLUGIN
+    EXPECT_EQ(console, "");
+    EXPECT_EQ(kvtx_test::read_file(name), opening);
+#else
+    EXPECT_EQ(console, "Info: part p%d;x 100%\n");
+    EXPECT_EQ(kvtx_test::read_file(name), opening + "Info: part p%d;x 100%\n\n");
+#endif
+}
+
+TEST_F(RunLogTest, WriteLogWithoutFileStillWritesConsoleAndSyslog) {
+    pelk_syslog_prefix_on();
+    CaptureStdout();
+    write_log("", "message %d", 1);
+    const std::string console = GetCapturedStdout();
+#ifdef KAVOTALVEX_PLUGIN
+    EXPECT_EQ(console, "");
+#else
+    EXPECT_EQ(console, "message 1");
+#endif
+    ASSERT_EQ(standin::syslog_entries().size(), 2u);
+    EXPECT_EQ(standin::syslog_entries()[0], "+++KavoTalvex: ");
+    EXPECT_EQ(logged_messages(), std::vector<std::string>{"message 1"});
+}
+
+TEST_F(RunLogTest, OverlongMessageIsCutAt1023Characters) {
+    const std::string long_text(3000, 'm');
+    write_log("", "%s", long_text.c_str());
+    EXPECT_EQ(logged_messages(), std::vector<std::string>{std::string(1023, 'm')});
+}
+
+TEST_F(RunLogTest, CheckRqResultKeepsFirstErrorAndFlagsRepeatedMassProperty) {
+    EXPECT_EQ(check_rq_result(0, 10, "kavotalvex_utils"), 0);
+    EXPECT_TRUE(standin::syslog_entries().empty());
+
+    EXPECT_EQ(check_rq_result(900, 2046, "kavotalvex_utils"), 900);
+    const std::string message = host_fail_message(900);
+    EXPECT_EQ(first_error_code, 900);
+    EXPECT_EQ(std::string(first_error_message), message + " [2046]");
+    EXPECT_EQ(logged_messages(),
+              (std::vector<std::string>{"Error: 900 in Program: kavotalvex_utils",
+                                        "       -> in line 2046 (" + message + ")", "*---*"}));
+
+    standin::clear_records();
+    EXPECT_EQ(check_rq_result(900, 2050, "kavotalvex_utils"), 900);
+    EXPECT_EQ(logged_messages(),
+              (std::vector<std::string>{"Error: 900 in Program: kavotalvex_utils",
+                                        "       -> in line 2050 (" + message + ")",
+                                        "Error in MassProperty", "*---*"}));
+    EXPECT_EQ(std::string(first_error_message), message + " [2046]");
+
+    standin::clear_records();
+    check_rq_result(200, 2060, "kavotalvex_utils");  // later codes other than 900: no extra line
+    EXPECT_EQ(logged_messages().size(), 3u);
+    EXPECT_EQ(first_error_code, 900);
+}
+
+TEST_F(RunLogTest, NegativeCodeIsAProgramFault) {
+    EXPECT_EQ(check_rq_result(-3, 777, "KavoTalvex"), -3);
+    EXPECT_EQ(logged_messages(),
+              (std::vector<std::string>{"Error: -3 in Program: KavoTalvex",
+                                        "       -> in line 777 (BS-Programm fault)", "*---*"}));
+    EXPECT_EQ(first_error_code, -3);
+    EXPECT_STREQ(first_error_message, "Programm fault [777]");
+    check_rq_result(-5, 778, "KavoTalvex");
+    EXPECT_STREQ(first_error_message, "Programm fault [777]");
+}
+
+TEST_F(RunLogTest, ResultStatusIsOkAfterReset) {
+    check_rq_result(7, 1, "f");
+    int code = 0;
+    char message[1024];
+    ask_result_status(&code, message, sizeof message);
+    EXPECT_EQ(code, 7);
+    EXPECT_NE(std::string(message), "OK");
+    reset_result_status();
+    ask_result_status(&code, message, sizeof message);
+    EXPECT_EQ(code, 0);
+    EXPECT_STREQ(message, "OK");
+}
+
+TEST_F(RunLogTest, CheckRqResultLogsToTheLogInUse) {
+    const std::string folder = kvtx_test::fresh_folder("runlog_check");
+    const std::string name = folder + "/run.log";
+    ASSERT_EQ(init_program_log_file(name.c_str()), 0);
+    const std::string opening = kvtx_test::read_file(name);
+    CaptureStdout();
+    check_rq_result(-1, 5, "KavoTalvex");
+    GetCapturedStdout();
+#ifdef KAVOTALVEX_PLUGIN
+    EXPECT_EQ(kvtx_test::read_file(name), opening);
+#else
+    EXPECT_EQ(kvtx_test::read_file(name),
+              opening +
+                  "Error: -1 in Program: KavoTalvex\n       -> in line 5 (BS-Programm fault)\n"
+                  "*---*\n");
+#endif
+}
+
+TEST_F(RunLogTest, ResultFileHeaderAndLines) {
+    EXPECT_EQ(init_program_result_file(), 0);  // no name: nothing created
+    EXPECT_EQ(write_result_line(program_result_file, "%s;%d", "x", 1), 0);
+
+    const std::string folder = kvtx_test::fresh_folder("runlog_result");
+    const std::string name = folder + "/result.csv";
+    copy_text(program_result_file, name.c_str());
+    std::ofstream(name) << "old\n";
+    ASSERT_EQ(init_program_result_file(), 0);
+    write_result_line(program_result_file, "%s;%d;%s;%s", "p%s;1", 0, "OK", "/r/p.xml");
+    EXPECT_EQ(kvtx_test::read_file(name),
+              "ObjectCLI;ResultCode;ResultMsg;xml_filename\np%s;1;0;OK;/r/p.xml\n");
+
+    copy_text(program_result_file, "/nonexistent-folder/result.csv");
+    EXPECT_EQ(init_program_result_file(), -1);
+    EXPECT_EQ(write_result_line(program_result_file, "x"), 0);  // dropped
+}
+
+TEST_F(RunLogTest, TimeStampLineGoesToProgramLog) {
+    log_time_stamp("Start Check at ");
+    const std::vector<std::string> messages = logged_messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(std::regex_match(
+        messages[0], std::regex(R"(\nStart Check at  [A-Z][a-z]{2} [A-Z][a-z]{2} .*[0-9]{4}\n)")))
+        << messages[0];
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// Shared test helpers: one call that puts every process global the check
+// utilities keep back to its start state, and small file helpers.
+#pragma once
+
+#include <standin/testing.hpp>
+
+#include "common/run_settings.hpp"
+#include "pelk/pelk_general_util.hpp"
+#include "utils/named_timers.hpp"
+#include "utils/run_log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace kvtx_test {
+
+// Host session, printer state, first-error record, run-log name, report name
+// and timer table back to their start state.
+inline void reset_global_state() {
+    standin::reset_session();
+    pelk_reset_state_for_tests();
+    reset_result_status();
+    log_file_in_use[0] = '\0';
+    glob_xml_file[0] = '\0';
+    program_log_file[0] = '\0';
+    program_result_file[0] = '\0';
+    reset_named_timers();
+}
+
+inline std::string read_file(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+inline bool file_exists(const std::string& name) {
+    return std::filesystem::exists(name);
+}
+
+#ifdef KAVOTALVEX_PLUGIN
+inline constexpr const char kFormName[] = "plugin";
+#else
+inline constexpr const char kFormName[] = "console";
+#endif
+
+// A fresh, empty folder for one test; the name carries the form and the
+// process id, since ctest runs the tests of both forms side by side.
+inline std::string fresh_folder(const std::string& name) {
+    std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) /
+                                   (name + "_" + kFormName + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+// Resets the global state around each test and keeps a host session open.
+class GlobalStateTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_global_state();
+        RQ_initialize();
+    }
+    void TearDown() override { reset_global_state(); }
+};
+
+}  // namespace kvtx_test

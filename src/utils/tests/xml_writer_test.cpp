@@ -1,0 +1,158 @@
+// XML line and element writers, the escaping (checked against the classic
+// step-by-step replacement) and the repair of file names.
+#include "utils/xml_writer.hpp"
+
+#include "utils/text_fields.hpp"
+
+#include "test_support.hpp"
+
+#include "common/text_buffer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+// The escaping as the table describes it: each row, in order, replaces the
+// first occurrence again and again, searching from the start every time.
+std::string escape_step_by_step(const std::string& value) {
+    static const char* const kSteps[][2] = {{"&", "##38;"},  {"##38;", "&amp;"}, {"<", "&lt;"},
+                                            {">", "&gt;"},   {"\xB0", "&#176;"}, {"'", "&apos;"},
+                                            {"\"", "&quot;"}};
+    auto text = std::make_unique<char[]>(XML_BUFSIZE);
+    auto work = std::make_unique<char[]>(XML_BUFSIZE);
+    copy_text(text.get(), XML_BUFSIZE, value.c_str());
+    for (const auto& step : kSteps) {
+        while (replace_first(text.get(), step[0], step[1], work.get(), XML_BUFSIZE) == 0) {
+            copy_text(text.get(), XML_BUFSIZE, work.get());
+        }
+    }
+    return text.get();
+}
+
+std::string escape(const std::string& value) {
+    auto text = std::make_unique<char[]>(XML_BUFSIZE);
+    copy_text(text.get(), XML_BUFSIZE, value.c_str());
+    xml_escape(text.get());
+    return text.get();
+}
+
+TEST(XmlEscapeTest, EveryPatternGetsItsReference) {
+    EXPECT_EQ(escape("a&b"), "a&amp;b");
+    EXPECT_EQ(escape("<x>"), "&lt;x&gt;");
+    EXPECT_EQ(escape("90\xB0"), "90&#176;");
+    EXPECT_EQ(escape("it's"), "it&apos;s");
+    EXPECT_EQ(escape("\"q\""), "&quot;q&quot;");
+    EXPECT_EQ(escape("plain text 123"), "plain text 123");
+    EXPECT_EQ(escape(""), "");
+}
+
+TEST(XmlEscapeTest, EntitiesAndMarkerAreEscapedAgain) {
+    EXPECT_EQ(escape("&lt;"), "&amp;lt;");
+    EXPECT_EQ(escape("##38;"), "&amp;");
+    EXPECT_EQ(escape("###38;"), "#&amp;");
+    EXPECT_EQ(escape("##38##38;;"), "##38&amp;;");
+    EXPECT_EQ(escape("#&"), "#&amp;");
+    EXPECT_EQ(escape("##38&"), "##38&amp;");
+    EXPECT_EQ(escape("##3"), "##3");
+}
+
+TEST(XmlEscapeTest, HighBytesOtherThanDegreeStay) {
+    EXPECT_EQ(escape("\xE4\xF6\xFC\xDF\x80\xFF"), "\xE4\xF6\xFC\xDF\x80\xFF");
+    EXPECT_EQ(escape("\xB1\xB0\xAF"), "\xB1&#176;\xAF");
+}
+
+TEST(XmlEscapeTest, SinglePassEqualsStepByStepReplacement) {
+    const std::string samples[] = {
+        "##38;",      "&##38;&",   "#&#38;",      "##38;##38;", "&amp;&lt;&gt;",
+        "<<>>''\"\"", "\xB0\xB0&", "##3&8;",      "#\xB0#38;",  "a&b<c>d'e\"f\xB0g",
+        "##38",       "38;##",     "&#176;",      "####38;;",   "#&38;",
+        "&&&",        "x##38;y&z", "##38;&##38;",
+    };
+    for (const std::string& sample : samples) {
+        EXPECT_EQ(escape(sample), escape_step_by_step(sample)) << sample;
+    }
+    // Random texts over the characters that matter.
+    const char alphabet[] = {'&', '#', '3', '8', ';', '<', '>', '\'', '"', '\xB0', 'a', '\xE4'};
+    std::mt19937 random(2212);
+    for (int round = 0; round < 3000; ++round) {
+        std::string sample;
+        const int length = static_cast<int>(random() % 24);
+        for (int i = 0; i < length; ++i) sample += alphabet[random() % sizeof alphabet];
+        ASSERT_EQ(escape(sample), escape_step_by_step(sample)) << sample;
+    }
+}
+
+TEST(XmlEscapeTest, OverlongResultIsCutBeforeAWholeReference) {
+    std::string value(XML_BUFSIZE - 3, 'a');
+    value += "&";  // does not fit as "&amp;"
+    EXPECT_EQ(escape(value), std::string(XML_BUFSIZE - 3, 'a'));
+
+    const std::string degrees(XML_BUFSIZE - 1, '\xB0');
+    const std::string escaped = escape(degrees);
+    EXPECT_EQ(escaped.size(), (XML_BUFSIZE - 1) / 6 * 6);
+    EXPECT_EQ(escaped.substr(0, 12), "&#176;&#176;");
+
+    char small[8] = "a<b";
+    xml_escape(small, sizeof small);
+    EXPECT_STREQ(small, "a&lt;b");
+    char tiny[6] = "ab<c";
+    xml_escape(tiny, sizeof tiny);
+    EXPECT_STREQ(tiny, "ab");
+}
+
+TEST(RepairFileNameTest, ReplacesEachUnsafeCharacterByOneUnderscore) {
+    char name[] = "a b;c/d";
+    repair_file_name(name);
+    EXPECT_STREQ(name, "a_b_c_d");
+    char all[] = "\\/?!#; :%='<>$\"*&";
+    repair_file_name(all);
+    EXPECT_STREQ(all, "_________________");
+    char safe[] = "Part-01.v2_x\xE4\xB0";
+    repair_file_name(safe);
+    EXPECT_STREQ(safe, "Part-01.v2_x\xE4\xB0");
+    std::string long_name(3000, '/');
+    repair_file_name(long_name.data());
+    EXPECT_EQ(long_name, std::string(3000, '_'));
+}
+
+class XmlWriterTest : public kvtx_test::GlobalStateTest {};
+
+TEST_F(XmlWriterTest, LinesAndElementsAreAppended) {
+    const std::string folder = kvtx_test::fresh_folder("xml_writer");
+    const std::string report = folder + "/r.xml";
+    copy_text(glob_xml_file, report.c_str());
+    std::ofstream(report) << "old report\n";
+    ASSERT_EQ(init_xml_file(), 0);
+    EXPECT_EQ(kvtx_test::read_file(report), "");
+
+    write_xml_line(glob_xml_file, "  <Name>%s</Name>", "a&b%d");  // lines are not escaped
+    write_xml_element(glob_xml_file, "   ", "Value", "%s %d", "<5%>", 3);
+    write_xml_element(glob_xml_file, " ", "Empty", "%s", "");
+    EXPECT_EQ(kvtx_test::read_file(report),
+              "  <Name>a&b%d</Name>\n   <Value>&lt;5%&gt; 3</Value>\n <Empty></Empty>\n");
+}
+
+TEST_F(XmlWriterTest, UncreatableReportDropsLinesQuietly) {
+    copy_text(glob_xml_file, "/nonexistent-folder/r.xml");
+    EXPECT_EQ(init_xml_file(), -1);
+    EXPECT_EQ(write_xml_line(glob_xml_file, "x"), 0);
+    EXPECT_EQ(write_xml_element(glob_xml_file, "", "E", "v"), 0);
+    glob_xml_file[0] = '\0';
+    EXPECT_EQ(init_xml_file(), -1);
+}
+
+TEST_F(XmlWriterTest, OverlongLineIsCut) {
+    const std::string folder = kvtx_test::fresh_folder("xml_long");
+    const std::string report = folder + "/r.xml";
+    copy_text(glob_xml_file, report.c_str());
+    const std::string long_value(20000, 'v');
+    write_xml_line(glob_xml_file, "%s", long_value.c_str());
+    EXPECT_EQ(kvtx_test::read_file(report), std::string(XML_BUFSIZE - 1, 'v') + "\n");
+}
+
+}  // namespace

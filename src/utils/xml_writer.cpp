@@ -1,0 +1,126 @@
+// Line and element writers of the XML report, the escaping of element values
+// and the repair of file names.
+#include "utils/xml_writer.hpp"
+
+#include "common/run_settings.hpp"
+#include "common/text_buffer.hpp"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr char kAmpersandMarker[] = "##38;";
+constexpr std::size_t kMarkerLength = sizeof kAmpersandMarker - 1;
+constexpr unsigned char kDegreeSign = 0xB0;
+
+// The entity that replaces one character, or nullptr when it stays.
+const char* entity_for(unsigned char c) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case kDegreeSign:
+            return "&#176;";
+        case '\'':
+            return "&apos;";
+        case '"':
+            return "&quot;";
+        default:
+            return nullptr;
+    }
+}
+
+bool starts_with_marker(const char* text) {
+    return std::strncmp(text, kAmpersandMarker, kMarkerLength) == 0;
+}
+
+bool needs_escaping(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        if (entity_for(static_cast<unsigned char>(*c)) != nullptr) return true;
+        if (*c == '#' && starts_with_marker(c)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int init_xml_file() {
+    std::FILE* file = std::fopen(glob_xml_file, "w");
+    if (file == nullptr) return -1;
+    std::fclose(file);
+    return 0;
+}
+
+int write_xml_line(const char* file_name, const char* format, ...) {
+    char line[XML_BUFSIZE];
+    std::va_list args;
+    va_start(args, format);
+    format_text_v(line, sizeof line, format, args);
+    va_end(args);
+    append_line_to_file(file_name, line);
+    return 0;
+}
+
+int write_xml_element(const char* file_name, const char* indent, const char* element,
+                      const char* format, ...) {
+    char value[XML_BUFSIZE];
+    std::va_list args;
+    va_start(args, format);
+    format_text_v(value, sizeof value, format, args);
+    va_end(args);
+    xml_escape(value);
+    write_xml_line(file_name, "%s<%s>%s</%s>", indent, element, value, element);
+    return 0;
+}
+
+// One left-to-right pass that gives what the classic escaping gives: first
+// every '&' became the marker "##38;" and every marker then "&amp;" (so a
+// marker already in the text becomes "&amp;" too), then '<', '>', the degree
+// sign 0xB0, the apostrophe and the double quote became their references.
+// No replacement can form a later pattern, so mapping each character (and
+// each marker) once is the same. A result that does not fit is cut before the
+// first piece that would not fit whole, so no reference is ever split.
+int xml_escape(char* text, std::size_t size) {
+    if (text == nullptr || size == 0 || !needs_escaping(text)) return 0;
+    auto work = std::make_unique<char[]>(size);
+    std::size_t length = 0;
+    for (const char* c = text; *c != '\0';) {
+        const char* piece = entity_for(static_cast<unsigned char>(*c));
+        std::size_t consumed = 1;
+        if (*c == '#' && starts_with_marker(c)) {
+            piece = "&amp;";
+            consumed = kMarkerLength;
+        }
+        std::size_t piece_length = piece != nullptr ? std::strlen(piece) : 1;
+        if (length + piece_length >= size) break;
+        if (piece != nullptr) {
+            std::memcpy(work.get() + length, piece, piece_length);
+        } else {
+            work[length] = *c;
+        }
+        length += piece_length;
+        c += consumed;
+    }
+    std::memcpy(text, work.get(), length);
+    text[length] = '\0';
+    return 0;
+}
+
+int xml_escape(char* text) {
+    return xml_escape(text, XML_BUFSIZE);
+}
+
+// Each of the 17 characters becomes '_' in place, so the name keeps its length.
+int repair_file_name(char* name) {
+    static constexpr const char kUnsafe[] = "\\/?!#; :%='<>$\"*&";
+    for (char* c = name; *c != '\0'; ++c) {
+        if (std::strchr(kUnsafe, *c) != nullptr) *c = '_';
+    }
+    return 0;
+}

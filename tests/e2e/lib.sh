@@ -1,0 +1,106 @@
+# Shared helpers of the end-to-end tests: each test runs the real program in a
+# fresh temporary folder with a fixed host clock and fixed save stamps, masks
+# what changes from run to run and compares whole files with golden files in
+# tests/e2e/golden/<test>/. KVTX_UPDATE_GOLDEN=1 rewrites the golden files.
+set -euo pipefail
+
+: "${KVTX_BIN_DIR:?KVTX_BIN_DIR must name the build folder}"
+: "${KVTX_SOURCE_DIR:?KVTX_SOURCE_DIR must name the source folder}"
+
+KVTX_PROGRAM="$KVTX_BIN_DIR/src/kavotalvex"
+TEST_NAME="$(basename "$0" .sh)"
+TEST_NAME="${TEST_NAME#test_}"
+GOLDEN_DIR="$KVTX_SOURCE_DIR/tests/e2e/golden/$TEST_NAME"
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/kvtx_e2e_${TEST_NAME}.XXXXXX")"
+trap 'rm -rf "$WORK"' EXIT
+FAILURES=0
+EXIT_CODE=0
+
+# The samples are copied, so that a saving run never touches the repository.
+cp -r "$KVTX_SOURCE_DIR/samples" "$WORK/samples"
+cp -r "$KVTX_SOURCE_DIR/tests/e2e/data/lorn" "$WORK/lorn"
+cd "$WORK"
+
+export TZ=UTC LC_ALL=C
+export KAVOHOST_SYSLOG="$WORK/syslog.txt"
+export KAVOHOST_LISTING="$WORK/listing.txt"
+export KAVOHOST_RELEASE="Kavo Stand-in Host V12.0.2.9"
+export KAVOHOST_CLOCK=0.25
+export KAVOHOST_FIXED_TIME=1700000000
+export KAVOHOST_USER=tester
+export KAVOHOST_MACHINE=testhost
+unset KAVOHOST_FAULTS KAVOHOST_LORN_DB TALVEX_MODIFY_PART TALVEX_SAVE_CALLBACK_ACTION \
+      TALVEX_CHANGE_WORKPART_ACTION KVTX_outdir 2>/dev/null || true
+
+# Runs the program with the arguments; its output goes to stdout.txt and
+# stderr.txt, the code the shell sees to EXIT_CODE.
+run_kavotalvex() {
+    rm -f "$WORK/syslog.txt" "$WORK/listing.txt"
+    set +e
+    "$KVTX_PROGRAM" "$@" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt"
+    EXIT_CODE=$?
+    set -e
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    FAILURES=$((FAILURES + 1))
+}
+
+# The program returns int values from main; the shell sees them modulo 256.
+expect_exit() {
+    local expected=$(( ($1 % 256 + 256) % 256 ))
+    [ "$EXIT_CODE" -eq "$expected" ] || fail "exit code $EXIT_CODE, expected $expected (from $1)"
+}
+
+# Time stamps, ctime texts, the build stamp, memory figures, timer figures of
+# the real clock and the temporary folder.
+mask() {
+    sed -E \
+        -e "s#${WORK}#<WORK>#g" \
+        -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2}/<TIME-STAMP>/g' \
+        -e 's/[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}/<CTIME>/g' \
+        -e 's/[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}  [0-9]{2}:[0-9]{2}:[0-9]{2}/<BUILD-STAMP>/g' \
+        -e 's/(Info: (Memory Load   |dwAvailPhys|dwAvailPageFile|dwAvailVirtual) = )-?[0-9]+/\1<MEMORY>/g' \
+        -e 's#<(StartLoadPartMemoryAllocation|EndLoadPartMemoryAllocation)>[0-9]+</#<\1><MEMORY></#g' \
+        "$1"
+}
+
+# Compares the masked file with golden/<test>/<golden name>.
+compare_golden() {
+    local file="$1" name="$2"
+    local golden="$GOLDEN_DIR/$name"
+    if [ ! -f "$file" ]; then
+        fail "$name: $file was not written"
+        return
+    fi
+    if [ "${KVTX_UPDATE_GOLDEN:-}" = "1" ]; then
+        mkdir -p "$GOLDEN_DIR"
+        mask "$file" >"$golden"
+        return
+    fi
+    if [ ! -f "$golden" ]; then
+        fail "$name: missing golden file $golden (run with KVTX_UPDATE_GOLDEN=1)"
+        return
+    fi
+    if ! mask "$file" | diff -u "$golden" - >"$WORK/diff.txt"; then
+        cat "$WORK/diff.txt" >&2
+        fail "$name differs from $golden"
+    fi
+}
+
+expect_missing() {
+    [ ! -e "$1" ] || fail "$1 should not exist"
+}
+
+expect_contains() {
+    grep -qF -- "$2" "$1" || fail "$1 does not contain: $2"
+}
+
+finish() {
+    if [ "$FAILURES" -ne 0 ]; then
+        echo "$FAILURES check(s) failed in $TEST_NAME" >&2
+        exit 1
+    fi
+    echo "$TEST_NAME passed"
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# One native part from the command line: run log with the argument echo and
+# every trace, result file, report, console output, syslog and listing window.
+source "$(dirname "$0")/lib.sh"
+
+mkdir out
+run_kavotalvex -part=samples/parts/bracket.prt -outdir=out -log=run.log -result=result.txt \
+    -Accuracy=0.5 -p=secret -bogus
+expect_exit 0
+compare_golden run.log run.log
+compare_golden result.txt result.txt
+compare_golden out/bracket.xml bracket.xml
+compare_golden stdout.txt stdout.txt
+compare_golden syslog.txt syslog.txt
+compare_golden listing.txt listing.txt
+
+# Only the sections the action list names; a journal that does not exist.
+rm -rf out && mkdir out
+run_kavotalvex -part=samples/parts/bracket.prt -outdir=out/ -log=run_drawing.log \
+    -Action=DrawingGetData -journal=no_such_journal.txt
+expect_exit 0
+compare_golden run_drawing.log run_drawing.log
+compare_golden out/bracket.xml bracket_drawing_only.xml
+finish
