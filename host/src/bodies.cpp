@@ -22,6 +22,21 @@ constexpr int kPartDensityUnits = 3;
 
 int live_feature_lists = 0;
 
+// An occurrence is not saved, so it takes no object id of the assembly (the
+// saved next_object_id stays as it was); its handle is the path to the body,
+// "<component handle>/<prototype handle>", the same in every session.
+void give_occurrence_handle(Part& assembly, Object& occurrence, std::int64_t next_id) {
+    Session& s = session();
+    s.tag_by_handle.erase(occurrence.handle);
+    assembly.next_object_id = next_id;
+    occurrence.id = 0;
+    const Object* component = find_object(occurrence.occurrence_component);
+    const Object* prototype = find_object(occurrence.prototype_object);
+    occurrence.handle = (component != nullptr ? component->handle : std::string()) + "/" +
+                        (prototype != nullptr ? prototype->handle : std::string());
+    s.tag_by_handle[occurrence.handle] = occurrence.tag;
+}
+
 }  // namespace
 
 bool is_occurrence(const Object& object) {
@@ -46,9 +61,11 @@ Body* body_data(tag_t tag) {
 Object& add_occurrence_body(Part& assembly, tag_t component, tag_t prototype_body) {
     const Object* prototype = find_object(prototype_body);
     const int subtype = prototype != nullptr ? prototype->subtype : RQ_solid_body_subtype;
+    const std::int64_t next_id = assembly.next_object_id;
     Object& occurrence = add_object(assembly, RQ_solid_type, subtype);
     occurrence.prototype_object = prototype_body;
     occurrence.occurrence_component = component;
+    give_occurrence_handle(assembly, occurrence, next_id);
     if (prototype == nullptr) return occurrence;
     occurrence.name = prototype->name;
     occurrence.color = prototype->color;

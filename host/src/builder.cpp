@@ -5,7 +5,29 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "text_encoding.hpp"
+
 namespace standin {
+namespace {
+
+// The document with every text and key turned from session text into UTF-8.
+nlohmann::json file_json(const nlohmann::json& j) {
+    if (j.is_string()) return file_text(j.get_ref<const std::string&>());
+    if (j.is_array()) {
+        nlohmann::json out = nlohmann::json::array();
+        for (const auto& item : j) out.push_back(file_json(item));
+        return out;
+    }
+    if (j.is_object()) {
+        nlohmann::json out = nlohmann::json::object();
+        for (auto it = j.begin(); it != j.end(); ++it)
+            out[file_text(it.key())] = file_json(it.value());
+        return out;
+    }
+    return j;
+}
+
+}  // namespace
 
 PartBuilder::PartBuilder(std::string part_id) {
     doc_ = nlohmann::json::object();
@@ -44,7 +66,7 @@ void PartBuilder::write(const std::string& path) const {
     auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << doc_.dump(2) << '\n';
+    out << file_json(doc_).dump(2) << '\n';
     if (!out) throw std::runtime_error("PartBuilder::write: cannot write " + path);
 }
 

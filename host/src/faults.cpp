@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store.hpp"
+#include "text_encoding.hpp"
 
 namespace standin {
 
@@ -71,30 +72,52 @@ void add_fault(FaultEntry entry) {
     faults_set = true;
 }
 
-bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error) {
+namespace {
+
+// A text of a fault entry as the session holds it.
+bool fault_text(const nlohmann::json& value, FaultTexts texts, std::string& out,
+                std::string& error) {
+    if (texts == FaultTexts::utf8) return session_text(value, out, error);
+    if (!value.is_string()) {
+        error = "is not a text";
+        return false;
+    }
+    out = value.get<std::string>();
+    return true;
+}
+
+}  // namespace
+
+bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error,
+                 FaultTexts texts) {
     if (!item.is_object()) {
         error = "a fault entry is not an object";
         return false;
     }
     auto call = item.find("call");
     auto code = item.find("code");
+    std::string call_name;
+    std::string reason;
     if (call == item.end() || !call->is_string() || call->get<std::string>().empty()) {
         error = "a fault entry has no call name";
         return false;
     }
+    if (!fault_text(*call, texts, call_name, reason)) {
+        error = "fault call name " + reason;
+        return false;
+    }
     if (code == item.end() || !code->is_number_integer()) {
-        error = "fault for " + call->get<std::string>() + " has no integer code";
+        error = "fault for " + call_name + " has no integer code";
         return false;
     }
     entry = FaultEntry{};
-    entry.call = call->get<std::string>();
+    entry.call = std::move(call_name);
     entry.code = code->get<int>();
     if (auto h = item.find("handle"); h != item.end()) {
-        if (!h->is_string()) {
-            error = "fault handle is not a text";
+        if (!fault_text(*h, texts, entry.handle, reason)) {
+            error = "fault handle " + reason;
             return false;
         }
-        entry.handle = h->get<std::string>();
     }
     if (auto t = item.find("times"); t != item.end()) {
         if (!t->is_number_integer()) {
@@ -111,17 +134,27 @@ void load_env_faults() {
     env_faults_loaded = true;
     const char* file = std::getenv("KAVOHOST_FAULTS");
     if (file == nullptr || *file == '\0') return;
-    std::ifstream in(file);
-    nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
-    if (!in || doc.is_discarded() || !doc.is_array()) {
-        std::fprintf(stderr, "kavohost: fault file %s is missing or not a JSON array; ignored\n",
-                     file);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "kavohost: fault file %s is missing; ignored\n", file);
+        return;
+    }
+    nlohmann::json doc;
+    try {
+        doc = nlohmann::json::parse(in);  // refuses texts that are not valid UTF-8
+    } catch (const nlohmann::json::exception& e) {
+        std::fprintf(stderr, "kavohost: fault file %s is not valid JSON (%s); ignored\n", file,
+                     e.what());
+        return;
+    }
+    if (!doc.is_array()) {
+        std::fprintf(stderr, "kavohost: fault file %s is not a JSON array; ignored\n", file);
         return;
     }
     for (const auto& item : doc) {
         FaultEntry entry;
         std::string error;
-        if (parse_fault(item, entry, error)) {
+        if (parse_fault(item, entry, error, FaultTexts::utf8)) {
             add_fault(std::move(entry));
         } else {
             std::fprintf(stderr, "kavohost: fault file %s: %s; entry ignored\n", file,
@@ -152,7 +185,8 @@ void load_faults(const nlohmann::json& fault_table) {
     for (const auto& item : fault_table) {
         FaultEntry entry;
         std::string error;
-        if (!parse_fault(item, entry, error)) throw std::invalid_argument(error);
+        if (!parse_fault(item, entry, error, FaultTexts::session))
+            throw std::invalid_argument(error);
         parsed.push_back(std::move(entry));
     }
     for (auto& entry : parsed) add_fault(std::move(entry));

@@ -34,8 +34,12 @@ inline int fault_code_for_name(const char* call, std::string_view name) {
 }
 
 void add_fault(FaultEntry entry);
+// Where the texts of a fault entry come from: a file (UTF-8, converted to
+// session texts) or a table built in memory by a test (session texts already).
+enum class FaultTexts { utf8, session };
 // Reads one entry of the fault-table syntax; false (and a reason) when malformed.
-bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error);
+bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error,
+                 FaultTexts texts);
 // Reads the file named by KAVOHOST_FAULTS once per session start (after a reset).
 void load_env_faults();
 void reset_faults();

@@ -31,6 +31,18 @@ int text_query(const char* call, tag_t feature, char** out, const Object** objec
     return *object == nullptr ? RQ_err_bad_tag : 0;
 }
 
+// A yes/no query about a feature: argument, fault and feature checks, then
+// 1 or 0 from the feature's data.
+template <typename Flag, typename Read>
+int flag_query(const char* call, tag_t feature, Flag* out, Read read) {
+    if (out == nullptr) return RQ_err_bad_argument;
+    if (int code = fault_code(call, feature)) return code;
+    const Object* object = feature_object(feature);
+    if (object == nullptr) return RQ_err_bad_tag;
+    *out = read(*object->feature) ? 1 : 0;
+    return 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -59,21 +71,13 @@ RQ_API int RQ_MODL_ask_feat_display_name(tag_t feature, char** name) {
 
 // The two options select nothing in this host; the flag is the feature's own.
 RQ_API int RQ_MODL_is_browseable_feature(tag_t feature, int option1, int option2, logical* flag) {
-    if (flag == nullptr) return RQ_err_bad_argument;
-    if (int code = fault_code("RQ_MODL_is_browseable_feature", feature)) return code;
-    const Object* object = feature_object(feature);
-    if (object == nullptr) return RQ_err_bad_tag;
-    *flag = object->feature->browseable ? 1 : 0;
-    return 0;
+    return flag_query("RQ_MODL_is_browseable_feature", feature, flag,
+                      [](const Feature& f) { return f.browseable; });
 }
 
 RQ_API int RQ_MODL_ask_suppress_feature(tag_t feature, int* suppressed) {
-    if (suppressed == nullptr) return RQ_err_bad_argument;
-    if (int code = fault_code("RQ_MODL_ask_suppress_feature", feature)) return code;
-    const Object* object = feature_object(feature);
-    if (object == nullptr) return RQ_err_bad_tag;
-    *suppressed = object->feature->suppressed ? 1 : 0;
-    return 0;
+    return flag_query("RQ_MODL_ask_suppress_feature", feature, suppressed,
+                      [](const Feature& f) { return f.suppressed; });
 }
 
 }  // extern "C"

@@ -29,6 +29,7 @@ bool body_mass_model(tag_t body, MassModel& model);
 
 // Makes an occurrence of `prototype_body` in `assembly`, placed by the
 // component `component` (an object of type 63 in `assembly`); returns it.
+// Its handle is "<component handle>/<prototype handle>"; it takes no object id.
 Object& add_occurrence_body(Part& assembly, tag_t component, tag_t prototype_body);
 
 // Feature lists handed out and not yet deleted.

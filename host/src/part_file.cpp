@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "faults.hpp"
+#include "text_encoding.hpp"
 
 namespace standin {
 namespace {
@@ -90,9 +91,21 @@ class Fields {
         fail(where_ + ": \"" + key + "\" is not true or false");
     }
 
+    // A session text: the file's UTF-8 as ISO-8859-1.
     std::string text(const char* key, const std::string& fallback) const {
         const ordered_json* v = find(key);
         if (v == nullptr) return fallback;
+        std::string out;
+        std::string error;
+        if (!session_text(*v, out, error)) fail(where_ + ": \"" + key + "\" " + error);
+        return out;
+    }
+
+    // A file name: its bytes as the file holds them (the file system's
+    // UTF-8), not converted.
+    std::string file_name(const char* key) const {
+        const ordered_json* v = find(key);
+        if (v == nullptr) return {};
         if (!v->is_string()) fail(where_ + ": \"" + key + "\" is not a text");
         return v->get<std::string>();
     }
@@ -279,7 +292,7 @@ std::vector<Attribute> read_attributes(const Fields& owner) {
 
 ordered_json write_attribute(const Attribute& a) {
     ordered_json j;
-    j["title"] = a.title;
+    j["title"] = file_text(a.title);
     j["kind"] = kind_name(a.kind);
     switch (a.kind) {
         case AttrKind::integer:
@@ -292,7 +305,7 @@ ordered_json write_attribute(const Attribute& a) {
             j["value"] = {a.time[0], a.time[1]};
             break;
         case AttrKind::string:
-            j["value"] = a.text;
+            j["value"] = file_text(a.text);
             break;
         case AttrKind::boolean:
             j["value"] = a.boolean != 0;
@@ -300,7 +313,7 @@ ordered_json write_attribute(const Attribute& a) {
         case AttrKind::null:
             break;
     }
-    if (!a.time_text.empty()) j["time_text"] = a.time_text;
+    if (!a.time_text.empty()) j["time_text"] = file_text(a.time_text);
     if (a.locked) j["locked"] = true;
     if (a.pdm) j["pdm"] = true;
     if (a.overwrite) j["overwrite"] = true;
@@ -413,7 +426,7 @@ void read_payloads(const Fields& f, Object& o, const LoadContext& context) {
     if (const ordered_json* v = f.find("component")) {
         Fields p(*v, f.where() + ", component");
         auto c = std::make_unique<Component>();
-        c->child_file = p.text("child_file", "");
+        c->child_file = p.file_name("child_file");
         c->refset_name = p.text("refset_name", "");
         c->instance_name = p.text("instance_name", "");
         c->origin = p.numbers<3>("origin", {0, 0, 0});
@@ -460,8 +473,8 @@ void write_payloads(const Object& o, ordered_json& j, const SaveContext& context
     if (o.feature) {
         const Feature& f = *o.feature;
         ordered_json p;
-        p["feature_type"] = f.feature_type;
-        if (f.display_name) p["display_name"] = *f.display_name;
+        p["feature_type"] = file_text(f.feature_type);
+        if (f.display_name) p["display_name"] = file_text(*f.display_name);
         p["browseable"] = f.browseable;
         p["suppressed"] = f.suppressed;
         if (f.update_code != 0) p["update_code"] = f.update_code;
@@ -472,15 +485,15 @@ void write_payloads(const Object& o, ordered_json& j, const SaveContext& context
     if (o.expression) {
         const Expression& e = *o.expression;
         ordered_json p;
-        p["name"] = e.exp_name;
-        p["value_text"] = e.value_text;
+        p["name"] = file_text(e.exp_name);
+        p["value_text"] = file_text(e.value_text);
         p["value"] = number_to_json(e.value);
         if (e.no_edit) p["no_edit"] = true;
         j["expression"] = std::move(p);
     }
     if (o.family) {
         ordered_json p;
-        p["name"] = o.family->family_name;
+        p["name"] = file_text(o.family->family_name);
         p["member_count"] = o.family->member_count;
         p["attribute_count"] = o.family->attribute_count;
         j["family"] = std::move(p);
@@ -494,9 +507,9 @@ void write_payloads(const Object& o, ordered_json& j, const SaveContext& context
     if (o.component) {
         const Component& c = *o.component;
         ordered_json p;
-        p["child_file"] = c.child_file;
-        p["refset_name"] = c.refset_name;
-        p["instance_name"] = c.instance_name;
+        p["child_file"] = c.child_file;  // a file name, kept as read
+        p["refset_name"] = file_text(c.refset_name);
+        p["instance_name"] = file_text(c.instance_name);
         p["origin"] = numbers_json(c.origin);
         p["orientation"] = numbers_json(c.orientation);
         ordered_json rows = ordered_json::array();
@@ -559,7 +572,7 @@ ordered_json write_object(const Object& o, const SaveContext& context) {
     j["id"] = o.id;
     j["type"] = o.type;
     j["subtype"] = o.subtype;
-    if (o.name) j["name"] = *o.name;
+    if (o.name) j["name"] = file_text(*o.name);
     int status = o.erased ? RQ_OBJ_DELETED : o.status;
     if (status != defaults.status) j["status"] = status;
     if (o.layer != defaults.layer) j["layer"] = o.layer;
@@ -587,11 +600,15 @@ bool is_occurrence(const Object& o) {
 }
 
 // ---- the part ---------------------------------------------------------------
+// The file leaf without extension; a UTF-8 leaf becomes ISO-8859-1 when it
+// can, otherwise its bytes are kept.
 std::string default_part_id(const std::string& path) {
     std::string leaf = std::filesystem::path(path).filename().string();
     auto dot = leaf.find('.');
     if (dot != std::string::npos && dot > 0) leaf.resize(dot);
-    return leaf.empty() ? std::string("part") : leaf;
+    if (leaf.empty()) return "part";
+    std::string error;
+    return utf8_to_latin1(leaf, error).value_or(leaf);
 }
 
 struct PendingFault {
@@ -614,7 +631,8 @@ std::vector<PendingFault> read_faults(const ordered_json& list, const LoadContex
         std::string where = "fault " + std::to_string(i + 1);
         PendingFault pending;
         std::string error;
-        if (!parse_fault(list[i], pending.entry, error)) fail(where + ": " + error);
+        if (!parse_fault(list[i], pending.entry, error, FaultTexts::utf8))
+            fail(where + ": " + error);
         Fields f(list[i], where);
         pending.object_id = f.int64("object", 0);
         if (pending.object_id != 0 && context.tag_of_id(pending.object_id) == NULL_TAG) {
@@ -746,7 +764,9 @@ int fail_with(int code, std::string text, std::string& error) {
 }
 
 // Writes a JSON value with each list element of the top level on a line of
-// its own: readable, and diffs stay small.
+// its own: readable, and diffs stay small. Every session text was converted
+// to UTF-8 before it went in, so the dump is strict: a text that was missed
+// throws (and the save fails) instead of being written damaged.
 std::string layout(const ordered_json& doc) {
     std::string out = "{\n";
     bool first = true;
@@ -758,12 +778,12 @@ std::string layout(const ordered_json& doc) {
         if (v.is_array() && !v.empty() && (v.front().is_object() || v.front().is_array())) {
             out += "[\n";
             for (std::size_t i = 0; i < v.size(); ++i) {
-                out += "    " + v[i].dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+                out += "    " + v[i].dump();
                 out += i + 1 < v.size() ? ",\n" : "\n";
             }
             out += "  ]";
         } else {
-            out += v.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+            out += v.dump();
         }
     }
     out += "\n}\n";
@@ -888,9 +908,9 @@ std::string part_file_text(const Part& part) {
     ordered_json doc;
     doc["format"] = format_name;
     doc["format_version"] = format_version;
-    doc["part_id"] = part.part_id;
+    doc["part_id"] = file_text(part.part_id);
     doc["units"] = part.units;
-    if (part.description) doc["description"] = *part.description;
+    if (part.description) doc["description"] = file_text(*part.description);
     if (part.family_template) doc["family_template"] = true;
     if (part.family_instance) doc["family_instance"] = true;
     doc["version"] = part.version;
@@ -904,10 +924,10 @@ std::string part_file_text(const Part& part) {
         doc["line_width_map"] = {m[0], m[1], m[2]};
     }
     if (part.pdm) {
-        doc["pdm"] = {{"number", part.pdm->number},
-                      {"revision", part.pdm->revision},
-                      {"file_type", part.pdm->file_type},
-                      {"file_name", part.pdm->file_name}};
+        doc["pdm"] = {{"number", file_text(part.pdm->number)},
+                      {"revision", file_text(part.pdm->revision)},
+                      {"file_type", file_text(part.pdm->file_type)},
+                      {"file_name", file_text(part.pdm->file_name)}};
     }
     if (!part.history.empty()) {
         ordered_json list = ordered_json::array();
@@ -915,9 +935,9 @@ std::string part_file_text(const Part& part) {
             ordered_json e;
             e["version"] = h.version;
             e["time"] = h.time;
-            e["program"] = h.program;
-            e["user"] = h.user;
-            e["machine"] = h.machine;
+            e["program"] = file_text(h.program);
+            e["user"] = file_text(h.user);
+            e["machine"] = file_text(h.machine);
             list.push_back(std::move(e));
         }
         doc["history"] = std::move(list);
@@ -943,7 +963,12 @@ std::string part_file_text(const Part& part) {
 }
 
 int write_part_file(const Part& part, const std::string& path, std::string& error) {
-    std::string text = part_file_text(part);
+    std::string text;
+    try {
+        text = part_file_text(part);
+    } catch (const nlohmann::json::exception& e) {
+        return fail_with(RQ_err_file_write, "cannot write \"" + path + "\": " + e.what(), error);
+    }
     std::error_code ec;
     auto folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);

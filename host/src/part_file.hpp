@@ -38,6 +38,10 @@ class SaveContext {
 // Type-specific object data kept under a key of its own in an object's entry
 // (for example "view"). A loader fills the object from the value; a saver adds
 // the key to the entry when the object carries that payload.
+// The JSON is the file's: its texts are UTF-8, while the object's texts are
+// session texts (ISO-8859-1). A loader reads each text with session_text, a
+// saver writes each with file_text (text_encoding.hpp); a text written
+// unconverted makes the save fail.
 using PayloadLoader = bool (*)(const ordered_json& value, Object& object,
                                const LoadContext& context, std::string& error);
 using PayloadSaver = void (*)(const Object& object, ordered_json& entry,

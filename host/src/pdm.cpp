@@ -4,6 +4,7 @@
 
 #include "faults.hpp"
 #include "parts.hpp"
+#include "text_encoding.hpp"
 #include "text_out.hpp"
 
 #include <nlohmann/json.hpp>
@@ -89,7 +90,10 @@ struct DbError {
     std::string reason;
 };
 
-std::string text_field(const json& j, const char* key, bool required, const std::string& where) {
+// The database file is UTF-8; its texts become session texts (ISO-8859-1),
+// except the dataset file paths, which name files and keep their bytes.
+std::string raw_text_field(const json& j, const char* key, bool required,
+                           const std::string& where) {
     if (!j.contains(key)) {
         if (required) throw DbError{RQ_err_file_corrupt, where + ": missing \"" + key + "\""};
         return {};
@@ -97,6 +101,14 @@ std::string text_field(const json& j, const char* key, bool required, const std:
     if (!j[key].is_string())
         throw DbError{RQ_err_file_corrupt, where + ": \"" + key + "\" is no text"};
     return j[key].get<std::string>();
+}
+
+std::string text_field(const json& j, const char* key, bool required, const std::string& where) {
+    const std::string raw = raw_text_field(j, key, required, where);
+    std::string error;
+    auto text = utf8_to_latin1(raw, error);
+    if (!text) throw DbError{RQ_err_file_corrupt, where + ": \"" + key + "\" " + error};
+    return std::move(*text);
 }
 
 const json& array_field(const json& j, const char* key, const std::string& where) {
@@ -127,7 +139,7 @@ LornRevision parse_revision(const json& j, const std::string& where) {
         LornDataset ds;
         ds.file_type = text_field(d, "type", false, dwhere);
         ds.file_name = text_field(d, "name", false, dwhere);
-        ds.file = text_field(d, "file", true, dwhere);
+        ds.file = raw_text_field(d, "file", true, dwhere);
         if (d.contains("default") && d["default"].is_boolean() && d["default"].get<bool>())
             marked_default = rev.datasets.size();
         if (ds.file_type == "master" && !master) master = rev.datasets.size();
@@ -215,8 +227,12 @@ LornDb read_db(const std::string& location) {
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) throw DbError{RQ_err_file_not_found, "cannot read " + file};
-    json doc = json::parse(in, nullptr, false);
-    if (doc.is_discarded()) throw DbError{RQ_err_file_corrupt, file + " is no valid JSON"};
+    json doc;
+    try {
+        doc = json::parse(in);  // refuses texts that are not valid UTF-8
+    } catch (const json::exception& e) {
+        throw DbError{RQ_err_file_corrupt, file + " is no valid JSON: " + e.what()};
+    }
     try {
         return parse_db(doc, folder);
     } catch (DbError& e) {

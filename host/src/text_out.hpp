@@ -7,14 +7,10 @@
 
 namespace standin {
 
-// Length of the longest prefix of `text` that fits `max_chars` bytes without
-// splitting a UTF-8 sequence.
+// Length of the longest prefix of `text` that fits `max_chars` bytes. Host
+// texts are ISO-8859-1, one byte a character, so any byte is a place to cut.
 inline std::size_t fitting_length(std::string_view text, std::size_t max_chars) {
-    if (text.size() <= max_chars) return text.size();
-    std::size_t n = max_chars;
-    // Step back over continuation bytes (10xxxxxx) to the start of the cut sequence.
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-    return n;
+    return text.size() <= max_chars ? text.size() : max_chars;
 }
 
 // Writes `text` into `out`, which holds `size` bytes, cut to fit and always

@@ -221,7 +221,7 @@ TEST_F(PdmTest, EncodeDecodeRoundTrip) {
 
     const std::vector<std::vector<std::string>> cases = {
         {"4711", "A", "master", "part_a"},   {"4711", "A", "", ""}, {"a/b", "%2F", "x%y", "x/y/z"},
-        {"47 11", "rev 1", "", "file name"}, {"", "", "", ""},      {"\xc3\xa4", "@", "@DB/", "%"}};
+        {"47 11", "rev 1", "", "file name"}, {"", "", "", ""},      {"\xe4", "@\xff", "@DB/", "%"}};
     for (const auto& c : cases) {
         int code = -1;
         const std::string encoded =
@@ -272,12 +272,12 @@ TEST_F(PdmTest, OverlongFieldsAreRefusedOrCut) {
 
     // A hand-made name whose fields do not fit the caller's buffers: cut, and the call fails.
     const Fields cut = decode("@DB/" + std::string(300, 'n') + "/" + r97 + "/" +
-                              std::string(200, 't') + "/" + std::string(254, 'f') + "\xc3\xa4");
+                              std::string(200, 't') + "/" + std::string(254, 'f') + "\xe4\xb0");
     EXPECT_EQ(cut.code, RQ_err_pdm_encoding);
     EXPECT_EQ(cut.number, n255);
     EXPECT_EQ(cut.rev, r96);
     EXPECT_EQ(cut.type, std::string(126, 't'));
-    EXPECT_EQ(cut.name, std::string(254, 'f'));  // the two-byte character is not split
+    EXPECT_EQ(cut.name, std::string(254, 'f') + "\xe4");  // 8-bit texts are cut at the byte
 }
 
 // ---- opening ----------------------------------------------------------------------

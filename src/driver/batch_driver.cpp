@@ -97,6 +97,64 @@ void run_save_step(bool opening_ruler, bool closing_ruler) {
     if (closing_ruler) log_ruler();
 }
 
+// What the single part's run does differently in a product-data-management
+// session and under a native name.
+struct SinglePartRun {
+    bool pdm;
+    int start_checking_line;
+    int start_loading_line;
+    int error_loading_line;
+    int ok_loading_line;
+    int failure;
+};
+
+constexpr SinglePartRun kPdmSinglePart{true,
+                                       kLinePdmStartChecking,
+                                       kLinePdmStartLoading,
+                                       kLinePdmErrorLoading,
+                                       kLinePdmOkLoading,
+                                       kPdmLoadFailure};
+constexpr SinglePartRun kNativeSinglePart{false,
+                                          kLineNativeStartChecking,
+                                          kLineNativeStartLoading,
+                                          kLineNativeErrorLoading,
+                                          kLineNativeOkLoading,
+                                          kNativeLoadFailure};
+
+// Opens (outside the callback modes) and checks the single part under the
+// opening name; 0, or the run's failure code when the part cannot be opened.
+int check_single_part_as(const SinglePartRun& run, const char* opening_name) {
+    if (in_callback_mode())
+        pelk_printf_nl("[%d] Start Checking part %s\n", run.start_checking_line, single_part);
+
+    if (GLOBAL_CALLBACK_MODUS == 0) {
+        write_log(program_log_file, "[%d] ###> Start loading part: %s\n", run.start_loading_line,
+                  single_part);
+        if (open_part(opening_name) != 0) {
+            write_log(program_log_file,
+                      run.pdm ? "[%d] ###> Error loading part %s\n"
+                              : "[%d] ###> Error loading part: %s\n",
+                      run.error_loading_line, single_part);
+            if (!run.pdm) pelk_printf_nl("Error: error loading part %s", single_part);
+            write_load_error_line(single_part);
+            return run.failure;
+        }
+    }
+    write_log(program_log_file,
+              run.pdm ? "[%d] ###> OK loading part %s\n" : "[%d] ###> OK loading part: %s\n",
+              run.ok_loading_line, single_part);
+    if (run.pdm) {
+        if (debug_trace_on == 1)
+            write_log(program_log_file, "[%d] do the checks", kLinePdmDoChecks);
+    } else if (in_callback_mode()) {
+        pelk_printf_nl("[%d] loading part %s --> finished\n", kLineNativeFinished, single_part);
+    }
+    check_one_part(single_part);
+    run_snapshot_step();
+    run_save_step(true, !run.pdm);
+    return 0;
+}
+
 // The single part in a product-data-management session; 0 or -1001.
 int check_single_pdm_part() {
     char opening_name[kOpeningNameSize] = "";
@@ -106,52 +164,13 @@ int check_single_pdm_part() {
     if (debug_trace_on == 1)
         write_log(program_log_file, "[%d] get_current_time", kLineGetCurrentTime);
     get_current_time(start_load_part_date_time);
-    if (in_callback_mode())
-        pelk_printf_nl("[%d] Start Checking part %s\n", kLinePdmStartChecking, single_part);
-
-    if (GLOBAL_CALLBACK_MODUS == 0) {
-        write_log(program_log_file, "[%d] ###> Start loading part: %s\n", kLinePdmStartLoading,
-                  single_part);
-        if (open_part(opening_name) != 0) {
-            write_log(program_log_file, "[%d] ###> Error loading part %s\n", kLinePdmErrorLoading,
-                      single_part);
-            write_load_error_line(single_part);
-            return kPdmLoadFailure;
-        }
-    }
-    write_log(program_log_file, "[%d] ###> OK loading part %s\n", kLinePdmOkLoading, single_part);
-    if (debug_trace_on == 1) write_log(program_log_file, "[%d] do the checks", kLinePdmDoChecks);
-    check_one_part(single_part);
-    run_snapshot_step();
-    run_save_step(true, false);
-    return 0;
+    return check_single_part_as(kPdmSinglePart, opening_name);
 }
 
 // The single part under its native name; 0 or -1002.
 int check_single_native_part() {
     get_current_time(start_load_part_date_time);
-    if (in_callback_mode())
-        pelk_printf_nl("[%d] Start Checking part %s\n", kLineNativeStartChecking, single_part);
-
-    if (GLOBAL_CALLBACK_MODUS == 0) {
-        write_log(program_log_file, "[%d] ###> Start loading part: %s\n", kLineNativeStartLoading,
-                  single_part);
-        if (open_part(single_part) != 0) {
-            write_log(program_log_file, "[%d] ###> Error loading part: %s\n",
-                      kLineNativeErrorLoading, single_part);
-            pelk_printf_nl("Error: error loading part %s", single_part);
-            write_load_error_line(single_part);
-            return kNativeLoadFailure;
-        }
-    }
-    write_log(program_log_file, "[%d] ###> OK loading part: %s\n", kLineNativeOkLoading,
-              single_part);
-    if (in_callback_mode())
-        pelk_printf_nl("[%d] loading part %s --> finished\n", kLineNativeFinished, single_part);
-    check_one_part(single_part);
-    run_snapshot_step();
-    run_save_step(true, true);
-    return 0;
+    return check_single_part_as(kNativeSinglePart, single_part);
 }
 
 int check_single_part() {

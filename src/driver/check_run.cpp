@@ -7,6 +7,7 @@
 #include <rq/rq.h>
 #include <unistd.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,6 +95,19 @@ const char* mode_suffix() {
     }
 }
 
+// Formats a name whole; one that does not fit is refused (left empty) rather
+// than cut, since a cut name may be another part's report.
+__attribute__((format(printf, 3, 4))) bool format_whole(char* out, std::size_t size,
+                                                        const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    const int length = std::vsnprintf(out, size, format, args);
+    va_end(args);
+    if (length >= 0 && static_cast<std::size_t>(length) < size) return true;
+    out[0] = '\0';
+    return false;
+}
+
 struct ReportNames {
     char report_name[kNameSize] = "";  // file name without folder
     char cgm_prefix[kNameSize] = "";
@@ -109,13 +123,16 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
     RQ_VRELMGR_decode_part_filename(part_name, part_number, rev_id, file_type, file_name);
     write_log(program_log_file, "\n[%d] decoded = #%s#", kLineDecoded, file_name);
 
-    if (file_name[0] != '\0') {
-        format_text(names.cgm_prefix, kNameSize, "%s_%s_%s_%s", part_number, rev_id, file_type,
-                    file_name);
-    } else {
-        format_text(names.cgm_prefix, kNameSize, "%s_%s_%s", part_number, rev_id, file_type);
+    const bool prefix_fits =
+        file_name[0] != '\0'
+            ? format_whole(names.cgm_prefix, kNameSize, "%s_%s_%s_%s", part_number, rev_id,
+                           file_type, file_name)
+            : format_whole(names.cgm_prefix, kNameSize, "%s_%s_%s", part_number, rev_id, file_type);
+    if (!prefix_fits ||
+        !format_whole(names.report_name, kNameSize, "%s%s", names.cgm_prefix, mode_suffix())) {
+        names.cgm_prefix[0] = '\0';
+        names.report_name[0] = '\0';
     }
-    format_text(names.report_name, kNameSize, "%s%s", names.cgm_prefix, mode_suffix());
 
     write_log(program_log_file, "\n[%d] repairing fname2 = #%s#", kLineRepairingReport,
               names.report_name);
@@ -129,7 +146,10 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
               rev_id, file_type, file_name);
     write_log(program_log_file, "\n[%d] Info: xml_file = %s", kLinePdmInfoXmlFile,
               names.report_name);
-    format_text(names.full_name, sizeof names.full_name, "%s%s", global_outdir, names.report_name);
+    if (names.report_name[0] == '\0' ||
+        !format_whole(names.full_name, kNameSize, "%s%s", global_outdir, names.report_name)) {
+        names.full_name[0] = '\0';
+    }
 }
 
 void name_native_report(const char* part_name, bool console_trace, ReportNames& names) {

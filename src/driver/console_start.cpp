@@ -10,10 +10,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
+#include <type_traits>
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
@@ -57,6 +57,32 @@ void log_line(const char* text) {
     write_log(program_log_file, "%s", text);
 }
 
+// A settings line: the option filled up with "_" to 30 characters, then the
+// value between bars.
+constexpr std::size_t kSettingLabelWidth = 30;
+
+struct SettingLabel {
+    char text[kSettingLabelWidth + 1];
+    explicit SettingLabel(const char* option) {
+        copy_text(text, option);
+        const std::size_t length = std::strlen(text);
+        std::memset(text + length, '_', kSettingLabelWidth - length);
+        text[kSettingLabelWidth] = '\0';
+    }
+};
+
+void log_setting(const char* option, const char* value) {
+    write_log(program_log_file, "%s:|%s|", SettingLabel(option).text, value);
+}
+
+void log_setting(const char* option, int value) {
+    write_log(program_log_file, "%s:|%d|", SettingLabel(option).text, value);
+}
+
+void log_setting(const char* option, double value) {
+    write_log(program_log_file, "%s:|%lf|", SettingLabel(option).text, value);
+}
+
 bool ends_with_separator(const char* folder) {
     const std::size_t length = std::strlen(folder);
     return length > 0 && folder[length - 1] == '/';
@@ -75,12 +101,6 @@ bool readable(const char* name) {
     return access(name, R_OK) == 0;
 }
 
-// The system's temporary folder, used when the current folder cannot be had.
-void take_temporary_folder(char* folder, std::size_t size) {
-    const char* tmpdir = std::getenv("TMPDIR");
-    copy_text(folder, size, tmpdir != nullptr && tmpdir[0] != '\0' ? tmpdir : "/tmp");
-}
-
 int complete_output_folder() {
     if (global_outdir[0] != '\0') {
         append_separator(global_outdir, sizeof global_outdir);
@@ -89,11 +109,11 @@ int complete_output_folder() {
     char current[1024];
     if (getcwd(current, sizeof current) != nullptr) {
         copy_text(global_outdir, current);
+        append_separator(global_outdir, sizeof global_outdir);
     } else {
-        take_temporary_folder(global_outdir, sizeof global_outdir);
+        copy_text(global_outdir, "/tmp/");
     }
-    append_separator(global_outdir, sizeof global_outdir);
-    write_log(program_log_file, "-outdir_______________________:|%s|", global_outdir);
+    log_setting("-outdir", global_outdir);
     return 0;
 }
 
@@ -107,27 +127,33 @@ bool part_list_opens(const char* name) {
     return true;
 }
 
-// Reads a whole number from 1 to 256; writes the line of the number or the error.
-int read_layer_or_color(const char* label, const char* name, const char* text, int* number) {
-    write_log(program_log_file, "%s:|%s|", label, text);
-    if (std::sscanf(text, "%d", number) != 1) {
+// Reads a CGM import number from its text: a layer or colour is a whole number
+// from 1 to 256, an offset any number. Writes the text's line, then the
+// number's line ("_Number" or "_number" after the option) or the error.
+template <typename Number>
+int read_cgm_number(const char* option, const char* name, const char* text, Number* number) {
+    constexpr bool whole = std::is_same_v<Number, int>;
+    log_setting(option, text);
+    if (std::sscanf(text, whole ? "%d" : "%lf", number) != 1) {
         write_log(program_log_file, "Error: %s %s could not read as number", name, text);
         return kExitBadInput;
     }
-    if (*number < 1 || *number > 256) {
+    if (whole && (*number < 1 || *number > 256)) {
         write_log(program_log_file, "Error: %s %s is invalid", name, text);
         return kExitBadInput;
     }
+    char number_option[kSettingLabelWidth + 1];
+    format_text(number_option, sizeof number_option, whole ? "%s_Number" : "%s_number", option);
+    log_setting(number_option, *number);
     return 0;
 }
 
-int read_offset(const char* label, const char* name, const char* text, double* number) {
-    write_log(program_log_file, "%s:|%s|", label, text);
-    if (std::sscanf(text, "%lf", number) != 1) {
-        write_log(program_log_file, "Error: %s %s could not read as number", name, text);
-        return kExitBadInput;
-    }
-    return 0;
+// A file that the CGM import needs: its line, and the error when it cannot be read.
+int check_cgm_input(const char* option, const char* name, const char* file) {
+    log_setting(option, file);
+    if (readable(file)) return 0;
+    write_log(program_log_file, "Error: %s %s could not be reached", name, file);
+    return kExitBadInput;
 }
 
 void print_start_banner(int argc, const char* start_text) {
@@ -159,23 +185,25 @@ int create_run_log(const InputParameterList& input_parameter_list) {
     return 0;
 }
 
+// The batch driver and the end lines, guarded; the host session is ended
+// once on either path.
 int run_batch_driver(const char* start_text) {
+    int result = 0;
     try {
-        const int result = StartOfProgram();
+        result = StartOfProgram();
         log_line(long_dash_line());
         std::printf("\nEnd of: %s %s <Build: %s> at %s", program_name, program_release,
                     build_date_time, start_text);
-        RQ_terminate();
-        return result;
     } catch (...) {
         log_line(long_dash_line());
         write_log(program_log_file, "\nError: General %d", kGeneralFault);
         std::printf("\nError: Catched General %d", kGeneralFault);
         write_log(program_log_file, "\nEnd of: %s %s <Build: %s> at %s", program_name,
                   program_release, build_date_time, start_text);
-        RQ_terminate();
-        return kGeneralFault;
+        result = kGeneralFault;
     }
+    RQ_terminate();
+    return result;
 }
 
 }  // namespace
@@ -213,18 +241,18 @@ void set_run_defaults() {
 }
 
 int validate_check_settings() {
-    write_log(program_log_file, "-outdir_______________________:|%s|", global_outdir);
-    write_log(program_log_file, "-log__________________________:|%s|", program_log_file);
-    write_log(program_log_file, "-result_______________________:|%s|", program_result_file);
-    write_log(program_log_file, "-part_________________________:|%s|", single_part);
-    write_log(program_log_file, "-partList_____________________:|%s|", part_list_path);
-    write_log(program_log_file, "-UpdateAllFeatures____________:|%d|", update_all_features);
-    write_log(program_log_file, "-UpdateViaFeatutreReplay______:|%d|", updateviafeaturereplay);
-    write_log(program_log_file, "-StruktureSync________________:|%d|", structure_sync);
-    write_log(program_log_file, "-UpdateAllViews_______________:|%d|", update_all_views);
-    write_log(program_log_file, "-Sheet________________________:|%s|", sheet_list);
-    write_log(program_log_file, "-ExtractCGM_toDir_____________:|%s|", cgm_extract_dir);
-    write_log(program_log_file, "-Accuracy_____________________:|%lf|", body_calc_accuracy);
+    log_setting("-outdir", global_outdir);
+    log_setting("-log", program_log_file);
+    log_setting("-result", program_result_file);
+    log_setting("-part", single_part);
+    log_setting("-partList", part_list_path);
+    log_setting("-UpdateAllFeatures", update_all_features);
+    log_setting("-UpdateViaFeatutreReplay", updateviafeaturereplay);
+    log_setting("-StruktureSync", structure_sync);
+    log_setting("-UpdateAllViews", update_all_views);
+    log_setting("-Sheet", sheet_list);
+    log_setting("-ExtractCGM_toDir", cgm_extract_dir);
+    log_setting("-Accuracy", body_calc_accuracy);
 
     complete_output_folder();
 
@@ -253,59 +281,27 @@ int validate_cgm_import_settings() {
     }
     pim_mode = 0;
 
-    write_log(program_log_file, "-log__________________________:|%s|", program_log_file);
-    write_log(program_log_file, "-CgmtoPartFile________________:|%s|", cgm_topartfile);
-    write_log(program_log_file, "-PartTemplate_________________:|%s|", cgm_part_template);
-    if (!readable(cgm_part_template)) {
-        write_log(program_log_file, "Error: cgm_part_template %s could not be reached",
-                  cgm_part_template);
+    log_setting("-log", program_log_file);
+    log_setting("-CgmtoPartFile", cgm_topartfile);
+    if (check_cgm_input("-PartTemplate", "cgm_part_template", cgm_part_template) != 0 ||
+        check_cgm_input("-Cgm1_File", "cgm1_file", cgm1_file) != 0 ||
+        check_cgm_input("-Cgm2_File", "cgm2_file", cgm2_file) != 0) {
         return kExitBadInput;
     }
-    write_log(program_log_file, "-Cgm1_File____________________:|%s|", cgm1_file);
-    if (!readable(cgm1_file)) {
-        write_log(program_log_file, "Error: cgm1_file %s could not be reached", cgm1_file);
+    if (read_cgm_number("-Cgm1_Layer", "cgm1_layer_number", cgm1_layer_text, &cgm1_layer_number) !=
+            0 ||
+        read_cgm_number("-Cgm2_Layer", "cgm2_layer_number", cgm2_layer_text, &cgm2_layer_number) !=
+            0 ||
+        read_cgm_number("-Cgm1_Color", "cgm1_color_number", cgm1_color_text, &cgm1_color_number) !=
+            0 ||
+        read_cgm_number("-Cgm2_Color", "cgm2_color_number", cgm2_color_text, &cgm2_color_number) !=
+            0) {
         return kExitBadInput;
     }
-    write_log(program_log_file, "-Cgm2_File____________________:|%s|", cgm2_file);
-    if (!readable(cgm2_file)) {
-        write_log(program_log_file, "Error: cgm2_file %s could not be reached", cgm2_file);
+    if (read_cgm_number("-Cgm2_xOffset", "cgm2_xoffset", cgm2_xoffset_text, &cgm2_xoffset) != 0 ||
+        read_cgm_number("-Cgm2_yOffset", "cgm2_yoffset", cgm2_yoffset_text, &cgm2_yoffset) != 0) {
         return kExitBadInput;
     }
-
-    struct Number {
-        const char* label;
-        const char* name;
-        const char* text;
-        int* number;
-        const char* result_label;
-    };
-    const Number numbers[] = {
-        {"-Cgm1_Layer___________________", "cgm1_layer_number", cgm1_layer_text, &cgm1_layer_number,
-         "-Cgm1_Layer_Number____________"},
-        {"-Cgm2_Layer___________________", "cgm2_layer_number", cgm2_layer_text, &cgm2_layer_number,
-         "-Cgm2_Layer_Number____________"},
-        {"-Cgm1_Color___________________", "cgm1_color_number", cgm1_color_text, &cgm1_color_number,
-         "-Cgm1_Color_Number____________"},
-        {"-Cgm2_Color___________________", "cgm2_color_number", cgm2_color_text, &cgm2_color_number,
-         "-Cgm2_Color_Number____________"},
-    };
-    for (const Number& number : numbers) {
-        if (read_layer_or_color(number.label, number.name, number.text, number.number) != 0) {
-            return kExitBadInput;
-        }
-        write_log(program_log_file, "%s:|%d|", number.result_label, *number.number);
-    }
-
-    if (read_offset("-Cgm2_xOffset_________________", "cgm2_xoffset", cgm2_xoffset_text,
-                    &cgm2_xoffset) != 0) {
-        return kExitBadInput;
-    }
-    write_log(program_log_file, "-Cgm2_xOffset_number__________:|%lf|", cgm2_xoffset);
-    if (read_offset("-Cgm2_yOffset_________________", "cgm2_yoffset", cgm2_yoffset_text,
-                    &cgm2_yoffset) != 0) {
-        return kExitBadInput;
-    }
-    write_log(program_log_file, "-Cgm2_yOffset_number__________:|%lf|", cgm2_yoffset);
     return 0;
 }
 
@@ -327,8 +323,10 @@ int start_host_session(int argc, char** argv) {
         return 0;
     }
     const int code = RQ_initialize();
-    if (RQ_is_initialized() == 0) return code;
-    return 0;
+    if (RQ_is_initialized() != 0) return 0;
+    // Without a session the run ends; a session that did not open although
+    // its start reported success must not end the run with 0.
+    return code != 0 ? code : RQ_err_not_initialized;
 }
 
 int kavotalvex_main(int argc, char** argv) {

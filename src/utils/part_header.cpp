@@ -5,12 +5,12 @@
 
 #include <rq/rq.h>
 
-#include <ctime>
 #include <kavoopen/kavoopen.hpp>
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "pelk/pelk_general_util.hpp"
+#include "utils/part_history.hpp"
 #include "utils/run_log.hpp"
 #include "utils/text_fields.hpp"
 #include "utils/xml_writer.hpp"
@@ -31,15 +31,6 @@ constexpr char kHistoryIndent[] = "      ";      // 6 blanks
 
 const char* text_or_empty(const char* text) {
     return text != nullptr ? text : "";
-}
-
-// "%d %b %y %H:%M" of the local time of a save.
-void format_history_time(int seconds, char* out, std::size_t out_size) {
-    out[0] = '\0';
-    const std::time_t time = seconds;
-    std::tm local{};
-    if (localtime_r(&time, &local) == nullptr) return;
-    if (std::strftime(out, out_size, "%d %b %y %H:%M", &local) == 0) out[0] = '\0';
 }
 
 void write_attribute_value(const RQ_ATTR_value_t& value) {
@@ -131,32 +122,19 @@ int write_cli_name() {
 }
 
 int write_part_history() {
-    RQ_PART_history_list_t list = nullptr;
-    int count = 0;
-    check_rq_result(RQ_PART_create_history_list(&list), kCreateHistoryCheckPoint, kUtilsUnit);
-    check_rq_result(RQ_PART_clear_history_list(list), kClearHistoryCheckPoint, kUtilsUnit);
-    check_rq_result(RQ_PART_ask_part_history(RQ_ASSEM_ask_work_part(), list), kAskHistoryCheckPoint,
-                    kUtilsUnit);
-    check_rq_result(RQ_PART_ask_num_histories(list, &count), kCountHistoryCheckPoint, kUtilsUnit);
-
-    write_xml_line(glob_xml_file, "      <PartHistoryNum>%d</PartHistoryNum>", count);
-    for (int index = 0; index < count; ++index) {
-        char* program = nullptr;
-        char* user = nullptr;
-        char* machine = nullptr;
-        int version = 0;
-        int seconds = 0;
-        RQ_PART_ask_nth_history(list, index, &program, &user, &machine, &version, &seconds);
-
-        char date[21];
-        format_history_time(seconds, date, sizeof date);
+    const std::vector<PartHistoryEntry> entries =
+        read_part_history({kCreateHistoryCheckPoint, kClearHistoryCheckPoint, kAskHistoryCheckPoint,
+                           kCountHistoryCheckPoint});
+    write_xml_line(glob_xml_file, "      <PartHistoryNum>%d</PartHistoryNum>",
+                   static_cast<int>(entries.size()));
+    int number = 0;
+    for (const PartHistoryEntry& entry : entries) {
         char element[256];
-        format_text(element, sizeof element, "PartHistory_%d", index + 1);
-        write_xml_element(glob_xml_file, kHistoryIndent, element, "%d %s %s %s %s", version, date,
-                          text_or_empty(machine), text_or_empty(user), text_or_empty(program));
-        RQ_free(program);
-        RQ_free(user);
-        RQ_free(machine);
+        format_text(element, sizeof element, "PartHistory_%d", ++number);
+        // The host's three texts in reverse order: machine, user, program.
+        write_xml_element(glob_xml_file, kHistoryIndent, element, "%d %s %s %s %s", entry.version,
+                          entry.date.c_str(), entry.machine.c_str(), entry.user.c_str(),
+                          entry.program.c_str());
     }
     return 0;
 }

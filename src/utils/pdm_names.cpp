@@ -32,6 +32,16 @@ bool holds_database_marker(const char* name) {
     return false;
 }
 
+// An encoded name cut short may name another part: one that does not fit the
+// caller's buffer gives no name, so that the open fails.
+void give_encoded_name(const char* encoded, char* out, std::size_t out_size) {
+    if (std::strlen(encoded) >= out_size) {
+        out[0] = '\0';
+        return;
+    }
+    copy_text(out, out_size, encoded);
+}
+
 // @DB<d>number<d>revision<d>type<d>name; with "@" as delimiter the leading "@"
 // counts as one, which shifts every field by one.
 int encode_database_specification(const char* part_name, char* out, std::size_t out_size) {
@@ -61,7 +71,7 @@ int encode_database_specification(const char* part_name, char* out, std::size_t 
     const int code = RQ_VRELMGR_encode_part_filename(part_number, rev_id, part_file_type,
                                                      part_file_name, encoded);
     check_rq_result(code, kEncodeCheckPoint, kUtilsUnit);
-    copy_text(out, out_size, encoded);
+    give_encoded_name(encoded, out, out_size);
     return 0;
 }
 
@@ -82,7 +92,7 @@ int encode_bare_number(const char* part_name, char* out, std::size_t out_size) {
     static char encoded[kHostFieldSize];
     encoded[0] = '\0';
     RQ_VRELMGR_encode_part_filename(part_number, rev_id, "", "", encoded);
-    copy_text(out, out_size, encoded);
+    give_encoded_name(encoded, out, out_size);
     return 0;
 }
 

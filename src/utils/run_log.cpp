@@ -20,7 +20,8 @@ int save_work_part_mode = 0;
 
 namespace {
 
-constexpr std::size_t kMessageSize = 1024;  // one log message or result line
+constexpr std::size_t kMessageSize = 1024;       // one log message or result line
+constexpr std::size_t kLongestLineSize = 10000;  // one line of the XML report
 constexpr std::size_t kCtimeSize = 64;
 constexpr const char kSyslogTag[] = "+++KavoTalvex";
 
@@ -85,6 +86,14 @@ int append_line_to_file(const char* file_name, const char* text) {
     return 0;
 }
 
+int append_formatted_line(const char* file_name, std::size_t line_size, const char* format,
+                          std::va_list args) {
+    char line[kLongestLineSize];
+    if (line_size > sizeof line) line_size = sizeof line;
+    format_text_v(line, line_size, format, args);
+    return append_line_to_file(file_name, line);
+}
+
 int write_log(const char* log_file, const char* format, ...) {
     char message[kMessageSize];
     std::va_list args;
@@ -103,12 +112,10 @@ int write_log(const char* log_file, const char* format, ...) {
 
 int write_result_line(const char* file_name, const char* format, ...) {
     if (file_name == nullptr || file_name[0] == '\0') return 0;
-    char line[kMessageSize];
     std::va_list args;
     va_start(args, format);
-    format_text_v(line, sizeof line, format, args);
+    append_formatted_line(file_name, kMessageSize, format, args);
     va_end(args);
-    append_line_to_file(file_name, line);
     return 0;
 }
 

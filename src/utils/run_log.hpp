@@ -1,6 +1,7 @@
 // Run log, result file, the first-error record and the host-call error check.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 
 #define KVTX_PRINTF_FORMAT(i) __attribute__((format(printf, i, i + 1)))
@@ -22,6 +23,10 @@ void log_time_stamp(const char* label);
 int init_program_log_file(const char* name);
 int init_program_result_file();
 int append_line_to_file(const char* file_name, const char* text);
+// Formats one line, cut to line_size - 1 characters (at most 9,999), and
+// appends it with append_line_to_file.
+int append_formatted_line(const char* file_name, std::size_t line_size, const char* format,
+                          std::va_list args) __attribute__((format(printf, 3, 0)));
 int write_log(const char* log_file, const char* format, ...) KVTX_PRINTF_FORMAT(2);
 int write_result_line(const char* file_name, const char* format, ...) KVTX_PRINTF_FORMAT(2);
 int check_rq_result(int code, int source_line, const char* source_file);

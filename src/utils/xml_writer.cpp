@@ -58,23 +58,25 @@ int init_xml_file() {
 }
 
 int write_xml_line(const char* file_name, const char* format, ...) {
-    char line[XML_BUFSIZE];
     std::va_list args;
     va_start(args, format);
-    format_text_v(line, sizeof line, format, args);
+    append_formatted_line(file_name, XML_BUFSIZE, format, args);
     va_end(args);
-    append_line_to_file(file_name, line);
     return 0;
 }
 
+// A value too long for one line is cut (its escaping never splits a
+// reference), so the element line always keeps its closing tag.
 int write_xml_element(const char* file_name, const char* indent, const char* element,
                       const char* format, ...) {
+    const std::size_t tags_length = std::strlen(indent) + 2 * std::strlen(element) + 5;
+    const std::size_t value_size = tags_length < XML_BUFSIZE ? XML_BUFSIZE - tags_length : 1;
     char value[XML_BUFSIZE];
     std::va_list args;
     va_start(args, format);
-    format_text_v(value, sizeof value, format, args);
+    format_text_v(value, value_size, format, args);
     va_end(args);
-    xml_escape(value);
+    xml_escape(value, value_size);
     write_xml_line(file_name, "%s<%s>%s</%s>", indent, element, value, element);
     return 0;
 }

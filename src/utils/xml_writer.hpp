@@ -8,6 +8,8 @@ constexpr int NAME_BUFSIZE = 1024;
 
 int init_xml_file();
 int write_xml_line(const char* file_name, const char* format, ...) KVTX_PRINTF_FORMAT(2);
+// "indent<element>value</element>" with the value escaped; a value too long for
+// one line is cut so that the line keeps its closing tag.
 int write_xml_element(const char* file_name, const char* indent, const char* element,
                       const char* format, ...) KVTX_PRINTF_FORMAT(4);
 // Escapes in place; text has room for XML_BUFSIZE bytes.

@@ -50,12 +50,17 @@ std::string syslog_file_name();
 void set_fault(const std::string& call, int code, const std::string& handle = {},
                int times = -1);
 void clear_faults();
-// Loads a fault table in the part-file fault syntax (a JSON array).
+// Loads a fault table in the part-file fault syntax (a JSON array). Its texts
+// are session texts (ISO-8859-1), as for set_fault.
 void load_faults(const nlohmann::json& table);
 
 // ---- part files ---------------------------------------------------------------
 // A part file under construction. Objects get ids 1, 2, ... in creation order
 // unless given; their handle is "<part id>:<id>".
+// The texts of doc() are session texts: ISO-8859-1 bytes, as the part will
+// hold them once loaded (a degree sign is "\xB0"). write() turns them into
+// the file's UTF-8, so any byte 0x01-0xFF may go in; a test that needs exact
+// file bytes (for example a character beyond U+00FF) writes the file itself.
 class PartBuilder {
 public:
     explicit PartBuilder(std::string part_id);

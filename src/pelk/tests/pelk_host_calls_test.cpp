@@ -22,11 +22,7 @@ using ::testing::internal::GetCapturedStdout;
 
 class PelkHostCallsTest : public kvtx_test::GlobalStateTest {};
 
-std::string host_fail_message(int code) {
-    char message[133] = "";
-    RQ_get_fail_message(code, message);
-    return message;
-}
+using kvtx_test::host_fail_message;
 
 std::string standard_report(const std::string& call, int line, const std::string& message) {
     return "** Function " + call + " failed in pelk_general_util Line " + std::to_string(line) +

@@ -23,6 +23,16 @@ const std::vector<std::string>& listing() {
     return standin::listing_entries();
 }
 
+// pelk_printf_nl with an empty format.
+void print_empty_trace_line() {
+    const char* empty = "";
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-zero-length"
+#pragma GCC diagnostic ignored "-Wformat-security"
+    pelk_printf_nl(empty);
+#pragma GCC diagnostic pop
+}
+
 TEST_F(PelkOutputTest, PrintfWritesArgumentPercentSignsUnchanged) {
     CaptureStdout();
     pelk_printf("part %s;%d", "a%sb%n%%", 7);
@@ -47,28 +57,18 @@ TEST_F(PelkOutputTest, ConsoleSwitchablePrintersWriteOnceOutputIsOn) {
     CaptureStdout();
     pelk_printf_if_on("if_on %s", "100%");
     pelk_syslog_printf_if_on("syslog %d", 5);
-    GetCapturedStdout();  // the stand-in echoes the listing window here
+    EXPECT_EQ(GetCapturedStdout(), "if_on 100%");
+    CaptureStdout();  // the stand-in echoes the listing window here
     pelk_list_printf("\nEnd of: %s Real Time = %lf\n", "x%d", 1.5);
+    GetCapturedStdout();
     ASSERT_EQ(syslog(), std::vector<std::string>{"syslog 5"});
     ASSERT_EQ(listing(), std::vector<std::string>{"\nEnd of: x%d Real Time = 1.500000\n\n"});
-}
-
-TEST_F(PelkOutputTest, ConsolePrintfIfOnGoesToStdout) {
-    pelk_set_output_on();
-    CaptureStdout();
-    pelk_printf_if_on("if_on %s", "100%");
-    EXPECT_EQ(GetCapturedStdout(), "if_on 100%");
 }
 
 TEST_F(PelkOutputTest, ConsoleTracePrinterWritesLineToStdout) {
     CaptureStdout();
     pelk_printf_nl("[%d] single_part = #%s#", 12, "p%s");
-    const char* empty = "";
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-zero-length"
-#pragma GCC diagnostic ignored "-Wformat-security"
-    pelk_printf_nl(empty);
-#pragma GCC diagnostic pop
+    print_empty_trace_line();
     EXPECT_EQ(GetCapturedStdout(), "[12] single_part = #p%s#\n\n");
     EXPECT_TRUE(listing().empty());
 }
@@ -79,12 +79,7 @@ TEST_F(PelkOutputTest, PluginTracePrinterOpensListingWindowOnce) {
     pelk_printf_nl("second");
     EXPECT_EQ(standin::listing_window_opens(), 1);
     standin::close_listing_window();
-    const char* empty = "";
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-zero-length"
-#pragma GCC diagnostic ignored "-Wformat-security"
-    pelk_printf_nl(empty);
-#pragma GCC diagnostic pop
+    print_empty_trace_line();
     EXPECT_EQ(standin::listing_window_opens(), 2);
     EXPECT_EQ(listing(),
               (std::vector<std::string>{"[12] single_part = #p%s#\n", "second\n", "\n"}));

@@ -143,6 +143,20 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         return density;
     }
     std::string report() { return kvtx_test::read_file(report_); }
+    // Opens a part of the repository's samples, with all its children.
+    void open_sample(const std::string& leaf) {
+        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
+        tag_t part = NULL_TAG;
+        RQ_PART_load_status_t status{};
+        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
+        EXPECT_EQ(status.failed, 0);
+    }
+    // A part whose bodies are all occurrences: no body list, no prototype analysis.
+    static void expect_no_own_bodies(const std::string& text) {
+        EXPECT_NE(text.find("       <Bodies>\n       </Bodies>\n"), std::string::npos);
+        EXPECT_NE(text.find("      <PrototypeAnalysis>\n      </PrototypeAnalysis>\n"),
+                  std::string::npos);
+    }
     // What write_log sent to the host syslog; the run-log file holds the same
     // messages only in the console form.
     std::string logged() {
@@ -230,9 +244,7 @@ TEST_F(ModelDataTest, AssemblyOccurrencesCountInTheEntirePartOnly) {
                         "            <Y>1.000000</Y>\n"
                         "            <Z>0.500000</Z>\n"),
               std::string::npos);
-    EXPECT_NE(text.find("       <Bodies>\n       </Bodies>\n"), std::string::npos);
-    EXPECT_NE(text.find("      <PrototypeAnalysis>\n      </PrototypeAnalysis>\n"),
-              std::string::npos);
+    expect_no_own_bodies(text);
 }
 
 TEST_F(ModelDataTest, SaveModeSkipsTheNormalisedAnalysis) {
@@ -400,10 +412,7 @@ namespace {
 
 // The sample part of the repository loads and reports its statuses and layers.
 TEST_F(ModelDataTest, RepositorySamplePartReportsItsModel) {
-    const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/model_refsets.prt";
-    tag_t part = NULL_TAG;
-    RQ_PART_load_status_t status{};
-    ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
+    ASSERT_NO_FATAL_FAILURE(open_sample("model_refsets.prt"));
 
     write_model_data();
     const std::string text = report();
@@ -421,6 +430,37 @@ TEST_F(ModelDataTest, RepositorySamplePartReportsItsModel) {
               std::string::npos);
     EXPECT_NE(text.find("         <Name>LIGHT & <SMALL></Name>\n"), std::string::npos);
     EXPECT_NE(text.find("<CentreOfGravityN1>"), std::string::npos);
+    EXPECT_EQ(first_error_code, 0);
+}
+
+// The sample assembly: its two covers are occurrences loaded with it; the
+// entire part analyses them without features, the part has no own bodies.
+TEST_F(ModelDataTest, RepositoryAssemblyAnalysesItsOccurrences) {
+    ASSERT_NO_FATAL_FAILURE(open_sample("cover_stack.prt"));
+
+    write_model_data();
+    const std::string text = report();
+    EXPECT_NE(text.find("      <Refsets>\n"
+                        "        <Refset>\n"
+                        "         <Name>Entire Part</Name>\n"
+                        "          <BodyCalculationAccuracy>0.990000</BodyCalculationAccuracy>\n"
+                        "          <Volume>14400.000000</Volume>\n"
+                        "          <VolumeBodies_n>2</VolumeBodies_n>\n"
+                        "          <Feature3D_n>0</Feature3D_n>\n"
+                        "          <CentreOfGravity>\n"
+                        "            <X>30.000000</X>\n"
+                        "            <Y>30.000000</Y>\n"
+                        "            <Z>6.000000</Z>\n"
+                        "          </CentreOfGravity>\n"
+                        "          <MomentOfInertia>\n"
+                        "            <X>4684800.000000</X>\n"
+                        "            <Y>4684800.000000</Y>\n"
+                        "            <Z>8640000.000000</Z>\n"
+                        "          </MomentOfInertia>\n"
+                        "        </Refset>\n"
+                        "      </Refsets>\n"),
+              std::string::npos);
+    expect_no_own_bodies(text);
     EXPECT_EQ(first_error_code, 0);
 }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,7 @@ class NamedTimersTest : public kvtx_test::GlobalStateTest {
     }
 };
 
-std::vector<std::string> logged_messages() {
-    static const std::regex kLine(R"(\n\+\+\+KavoTalvex \[[0-9 :.-]{19}\]: ([\s\S]*)\n)");
-    std::vector<std::string> messages;
-    for (const std::string& entry : standin::syslog_entries()) {
-        std::smatch match;
-        if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
-    }
-    return messages;
-}
+using kvtx_test::logged_messages;
 
 TEST_F(NamedTimersTest, EmptyNameIsRefusedAndTouchesNoSlot) {
     set_timer_name("A", 0);

@@ -38,10 +38,17 @@ TEST_F(PdmNamesTest, MissingFieldsAreEmptyAndTheFileNameKeepsLaterDelimiters) {
     EXPECT_NE(printed_.find("part_file_name=#x/y#"), std::string::npos);
 }
 
-TEST_F(PdmNamesTest, ShortInputLeavesTheOutputAndOverlongInputGivesNoName) {
+TEST_F(PdmNamesTest, ShortInputLeavesTheOutputAndOverlongNamesGiveNoName) {
     EXPECT_EQ(build("@DB"), "unchanged");
     EXPECT_EQ(printed_, "");
     EXPECT_EQ(build("@DB/" + std::string(600, '7')), "");
+
+    // An encoded name that does not fit the caller's buffer is refused, not cut.
+    char small[16] = "unchanged";
+    testing::internal::CaptureStdout();
+    build_vrelmgr_part_name("@DB/4711/A/master/part_a", small, sizeof small);
+    testing::internal::GetCapturedStdout();
+    EXPECT_STREQ(small, "");
 }
 
 TEST_F(PdmNamesTest, FailedEncodingIsCheckedAndGivesItsOutput) {

@@ -16,29 +16,28 @@
 
 namespace {
 
+using kvtx_test::host_fail_message;
+using kvtx_test::logged_messages;
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
 
-class RunLogTest : public kvtx_test::GlobalStateTest {};
+// A run log just created in a fresh folder, with its two opening lines.
+struct CreatedRunLog {
+    std::string name;
+    std::string opening;
+};
+
+class RunLogTest : public kvtx_test::GlobalStateTest {
+  protected:
+    static CreatedRunLog create_run_log(const std::string& folder_name) {
+        CreatedRunLog log{kvtx_test::fresh_folder(folder_name) + "/run.log", ""};
+        EXPECT_EQ(init_program_log_file(log.name.c_str()), 0);
+        log.opening = kvtx_test::read_file(log.name);
+        return log;
+    }
+};
 
 const std::regex kStamp(R"([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2})");
-
-std::string host_fail_message(int code) {
-    char message[133] = "";
-    RQ_get_fail_message(code, message);
-    return message;
-}
-
-// The messages of the syslog lines of write_log, in order.
-std::vector<std::string> logged_messages() {
-    static const std::regex kLine(R"(\n\+\+\+KavoTalvex \[[0-9 :.-]{19}\]: ([\s\S]*)\n)");
-    std::vector<std::string> messages;
-    for (const std::string& entry : standin::syslog_entries()) {
-        std::smatch match;
-        if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
-    }
-    return messages;
-}
 
 TEST_F(RunLogTest, TimeStampHasFixedWidthFields) {
     char stamp[STAMP_BUFSIZE];
@@ -72,20 +71,17 @@ TEST_F(RunLogTest, FailedLogCreationLeavesNoLogInUse) {
 }
 
 TEST_F(RunLogTest, WriteLogReachesItsChannelsUnchanged) {
-    const std::string folder = kvtx_test::fresh_folder("runlog_write");
-    const std::string name = folder + "/run.log";
-    ASSERT_EQ(init_program_log_file(name.c_str()), 0);
-    const std::string opening = kvtx_test::read_file(name);
+    const CreatedRunLog log = create_run_log("runlog_write");
     CaptureStdout();
     write_log(log_file_in_use, "Info: part %s 100%%\n", "p%d;x");
     const std::string console = GetCapturedStdout();
     EXPECT_EQ(logged_messages(), std::vector<std::string>{"Info: part p%d;x 100%\n"});
 #ifdef KAVOTALVEX_PLUGIN
     EXPECT_EQ(console, "");
-    EXPECT_EQ(kvtx_test::read_file(name), opening);
+    EXPECT_EQ(kvtx_test::read_file(log.name), log.opening);
 #else
     EXPECT_EQ(console, "Info: part p%d;x 100%\n");
-    EXPECT_EQ(kvtx_test::read_file(name), opening + "Info: part p%d;x 100%\n\n");
+    EXPECT_EQ(kvtx_test::read_file(log.name), log.opening + "Info: part p%d;x 100%\n\n");
 #endif
 }
 
@@ -161,18 +157,15 @@ TEST_F(RunLogTest, ResultStatusIsOkAfterReset) {
 }
 
 TEST_F(RunLogTest, CheckRqResultLogsToTheLogInUse) {
-    const std::string folder = kvtx_test::fresh_folder("runlog_check");
-    const std::string name = folder + "/run.log";
-    ASSERT_EQ(init_program_log_file(name.c_str()), 0);
-    const std::string opening = kvtx_test::read_file(name);
+    const CreatedRunLog log = create_run_log("runlog_check");
     CaptureStdout();
     check_rq_result(-1, 5, "KavoTalvex");
     GetCapturedStdout();
 #ifdef KAVOTALVEX_PLUGIN
-    EXPECT_EQ(kvtx_test::read_file(name), opening);
+    EXPECT_EQ(kvtx_test::read_file(log.name), log.opening);
 #else
-    EXPECT_EQ(kvtx_test::read_file(name),
-              opening +
+    EXPECT_EQ(kvtx_test::read_file(log.name),
+              log.opening +
                   "Error: -1 in Program: KavoTalvex\n       -> in line 5 (BS-Programm fault)\n"
                   "*---*\n");
 #endif

@@ -15,8 +15,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace kvtx_test {
 
@@ -42,6 +44,24 @@ inline std::string read_file(const std::string& name) {
 
 inline bool file_exists(const std::string& name) {
     return std::filesystem::exists(name);
+}
+
+// The host's fail message for a code.
+inline std::string host_fail_message(int code) {
+    char message[133] = "";
+    RQ_get_fail_message(code, message);
+    return message;
+}
+
+// The messages of write_log's syslog lines so far, in order.
+inline std::vector<std::string> logged_messages() {
+    static const std::regex kLine(R"(\n\+\+\+KavoTalvex \[[0-9 :.-]{19}\]: ([\s\S]*)\n)");
+    std::vector<std::string> messages;
+    for (const std::string& entry : standin::syslog_entries()) {
+        std::smatch match;
+        if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
+    }
+    return messages;
 }
 
 #ifdef KAVOTALVEX_PLUGIN

@@ -19,13 +19,19 @@ namespace {
 
 // The escaping as the table describes it: each row, in order, replaces the
 // first occurrence again and again, searching from the start every time.
+// A buffer of XML_BUFSIZE bytes that holds the value.
+std::unique_ptr<char[]> xml_buffer(const std::string& value) {
+    auto text = std::make_unique<char[]>(XML_BUFSIZE);
+    copy_text(text.get(), XML_BUFSIZE, value.c_str());
+    return text;
+}
+
 std::string escape_step_by_step(const std::string& value) {
     static const char* const kSteps[][2] = {{"&", "##38;"},  {"##38;", "&amp;"}, {"<", "&lt;"},
                                             {">", "&gt;"},   {"\xB0", "&#176;"}, {"'", "&apos;"},
                                             {"\"", "&quot;"}};
-    auto text = std::make_unique<char[]>(XML_BUFSIZE);
-    auto work = std::make_unique<char[]>(XML_BUFSIZE);
-    copy_text(text.get(), XML_BUFSIZE, value.c_str());
+    auto text = xml_buffer(value);
+    auto work = xml_buffer("");
     for (const auto& step : kSteps) {
         while (replace_first(text.get(), step[0], step[1], work.get(), XML_BUFSIZE) == 0) {
             copy_text(text.get(), XML_BUFSIZE, work.get());
@@ -35,35 +41,33 @@ std::string escape_step_by_step(const std::string& value) {
 }
 
 std::string escape(const std::string& value) {
-    auto text = std::make_unique<char[]>(XML_BUFSIZE);
-    copy_text(text.get(), XML_BUFSIZE, value.c_str());
+    auto text = xml_buffer(value);
     xml_escape(text.get());
     return text.get();
 }
 
-TEST(XmlEscapeTest, EveryPatternGetsItsReference) {
-    EXPECT_EQ(escape("a&b"), "a&amp;b");
-    EXPECT_EQ(escape("<x>"), "&lt;x&gt;");
-    EXPECT_EQ(escape("90\xB0"), "90&#176;");
-    EXPECT_EQ(escape("it's"), "it&apos;s");
-    EXPECT_EQ(escape("\"q\""), "&quot;q&quot;");
-    EXPECT_EQ(escape("plain text 123"), "plain text 123");
-    EXPECT_EQ(escape(""), "");
-}
-
-TEST(XmlEscapeTest, EntitiesAndMarkerAreEscapedAgain) {
-    EXPECT_EQ(escape("&lt;"), "&amp;lt;");
-    EXPECT_EQ(escape("##38;"), "&amp;");
-    EXPECT_EQ(escape("###38;"), "#&amp;");
-    EXPECT_EQ(escape("##38##38;;"), "##38&amp;;");
-    EXPECT_EQ(escape("#&"), "#&amp;");
-    EXPECT_EQ(escape("##38&"), "##38&amp;");
-    EXPECT_EQ(escape("##3"), "##3");
-}
-
-TEST(XmlEscapeTest, HighBytesOtherThanDegreeStay) {
-    EXPECT_EQ(escape("\xE4\xF6\xFC\xDF\x80\xFF"), "\xE4\xF6\xFC\xDF\x80\xFF");
-    EXPECT_EQ(escape("\xB1\xB0\xAF"), "\xB1&#176;\xAF");
+// Every pattern gets its reference; references and the marker already in a
+// value are escaped again; high bytes other than the degree sign stay.
+TEST(XmlEscapeTest, EscapesThePatternsAndNothingElse) {
+    const char* const kCases[][2] = {
+        {"a&b", "a&amp;b"},
+        {"<x>", "&lt;x&gt;"},
+        {"90\xB0", "90&#176;"},
+        {"it's", "it&apos;s"},
+        {"\"q\"", "&quot;q&quot;"},
+        {"plain text 123", "plain text 123"},
+        {"", ""},
+        {"&lt;", "&amp;lt;"},
+        {"##38;", "&amp;"},
+        {"###38;", "#&amp;"},
+        {"##38##38;;", "##38&amp;;"},
+        {"#&", "#&amp;"},
+        {"##38&", "##38&amp;"},
+        {"##3", "##3"},
+        {"\xE4\xF6\xFC\xDF\x80\xFF", "\xE4\xF6\xFC\xDF\x80\xFF"},
+        {"\xB1\xB0\xAF", "\xB1&#176;\xAF"},
+    };
+    for (const auto& [value, escaped] : kCases) EXPECT_EQ(escape(value), escaped) << value;
 }
 
 TEST(XmlEscapeTest, SinglePassEqualsStepByStepReplacement) {
@@ -146,13 +150,23 @@ TEST_F(XmlWriterTest, UncreatableReportDropsLinesQuietly) {
     EXPECT_EQ(init_xml_file(), -1);
 }
 
-TEST_F(XmlWriterTest, OverlongLineIsCut) {
+TEST_F(XmlWriterTest, OverlongLineIsCutAndElementKeepsItsClosingTag) {
     const std::string folder = kvtx_test::fresh_folder("xml_long");
     const std::string report = folder + "/r.xml";
     copy_text(glob_xml_file, report.c_str());
     const std::string long_value(20000, 'v');
     write_xml_line(glob_xml_file, "%s", long_value.c_str());
     EXPECT_EQ(kvtx_test::read_file(report), std::string(XML_BUFSIZE - 1, 'v') + "\n");
+
+    init_xml_file();
+    write_xml_element(glob_xml_file, "  ", "Value", "%s", long_value.c_str());
+    write_xml_element(glob_xml_file, "  ", "Value", "%s", std::string(5000, '<').c_str());
+    const int value_room = XML_BUFSIZE - 1 - 17;  // indent and both tags take 17
+    std::string references;                       // whole references only
+    for (int i = 0; i < value_room / 4; ++i) references += "&lt;";
+    const std::string plain_cut(value_room, 'v');
+    EXPECT_EQ(kvtx_test::read_file(report),
+              "  <Value>" + plain_cut + "</Value>\n  <Value>" + references + "</Value>\n");
 }
 
 }  // namespace
