@@ -64,6 +64,20 @@ std::string handle_text(const std::string& part_id, std::int64_t id) {
     return part_id + ":" + std::to_string(id);
 }
 
+namespace {
+// Enters an object into the session's tables and the part's lists.
+Object& store_object(Session& s, Part& part, std::unique_ptr<Object> object) {
+    Object& stored = *object;
+    register_tag(s, stored);
+    register_handle(s, stored);
+    s.objects.push_back(std::move(object));
+    stored.pos_all = part.objects.size();
+    part.objects.push_back(stored.tag);
+    index_object(part, stored);
+    return stored;
+}
+}  // namespace
+
 Part& add_part(std::string name, std::string path, std::string part_id) {
     Session& s = session();
     auto part = std::make_unique<Part>();
@@ -90,14 +104,7 @@ Object& add_object_with_id(Part& part, int type, int subtype, std::int64_t id) {
     object->handle = handle_text(part.part_id, id);
     object->created_version = part.version + 1;
     object->modified_version = part.version + 1;
-    Object& stored = *object;
-    register_tag(s, stored);
-    register_handle(s, stored);
-    s.objects.push_back(std::move(object));
-    stored.pos_all = part.objects.size();
-    part.objects.push_back(stored.tag);
-    index_object(part, stored);
-    return stored;
+    return store_object(s, part, std::move(object));
 }
 
 Object& add_object(Part& part, int type, int subtype) {
@@ -147,16 +154,10 @@ Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>
     stored.objects.reserve(objects.size());
     s.objects.reserve(s.objects.size() + objects.size());
     for (auto& object : objects) {
-        Object& o = *object;
-        o.part = stored.tag;
-        o.handle = handle_text(stored.part_id, o.id);
-        stored.next_object_id = std::max(stored.next_object_id, o.id + 1);
-        register_tag(s, o);
-        register_handle(s, o);
-        s.objects.push_back(std::move(object));
-        o.pos_all = stored.objects.size();
-        stored.objects.push_back(o.tag);
-        index_object(stored, o);
+        object->part = stored.tag;
+        object->handle = handle_text(stored.part_id, object->id);
+        stored.next_object_id = std::max(stored.next_object_id, object->id + 1);
+        store_object(s, stored, std::move(object));
     }
     return stored;
 }

@@ -404,6 +404,9 @@ int check_one_part(const char* part_name) {
 
     copy_text(glob_xml_file, names.full_name);
     write_log(program_log_file, "\n[%d] Info: glob_xml_file = %s", kLineGlobXmlFile, glob_xml_file);
+    // A report name too long for its buffer was refused: the part gets no
+    // report, and its result line must not read "OK".
+    if (glob_xml_file[0] == '\0') check_rq_result(-1, kLineGlobXmlFile, kDriverUnit);
     write_log(program_log_file, "\n[%d] Info: GLOBAL_CALLBACK_MODUS___:|%d|", kLineCallbackModus,
               GLOBAL_CALLBACK_MODUS);
     start_callback_run_log(console_trace);

@@ -1,0 +1,49 @@
+// The per-part check run on a part opened in the stand-in host.
+#include "driver/check_run.hpp"
+
+#include <standin/testing.hpp>
+
+#include <string>
+
+#include "common/run_settings.hpp"
+#include "common/text_buffer.hpp"
+#include "utils/run_log.hpp"
+#include "utils/tests/test_support.hpp"
+
+namespace {
+
+class CheckRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvtx_test::reset_global_state();
+        folder_ = kvtx_test::fresh_folder("check_run");
+        standin::PartBuilder part("CR1");
+        part.write(folder_ + "/cr1.prt");
+        tag_t tag = NULL_TAG;
+        ASSERT_EQ(RQ_PART_open((folder_ + "/cr1.prt").c_str(), &tag, nullptr), 0);
+    }
+    void TearDown() override {
+        global_outdir[0] = '\0';
+        kvtx_test::reset_global_state();
+    }
+    std::string folder_;
+};
+
+TEST_F(CheckRunTest, ReportLandsInTheOutputFolderAndThePartIsOk) {
+    copy_text(global_outdir, (folder_ + "/").c_str());
+    EXPECT_EQ(check_one_part("cr1.prt"), 0);
+    EXPECT_EQ(std::string(glob_xml_file), folder_ + "/cr1.xml");
+    EXPECT_TRUE(kvtx_test::file_exists(glob_xml_file));
+    EXPECT_STREQ(first_error_message, "OK");
+}
+
+// An output folder so long that no report name fits: no report is written,
+// and the part's result must say so instead of "OK".
+TEST_F(CheckRunTest, ReportNameThatDoesNotFitGivesAFaultNotOk) {
+    copy_text(global_outdir, (folder_ + "/" + std::string(600, 'd') + "/").c_str());
+    EXPECT_EQ(check_one_part("cr1.prt"), -1);
+    EXPECT_STREQ(glob_xml_file, "");
+    EXPECT_STREQ(first_error_message, "Programm fault [2858]");
+}
+
+}  // namespace
