@@ -45,7 +45,8 @@ struct Body {
     double density = 1.0;
     tag_t material = NULL_TAG;
     Shape shape = Shape::none;
-    std::array<double, 3> size{0, 0, 0};  // block: x, y, z; cylinder: radius, height; sphere: radius
+    std::array<double, 3> size{0, 0,
+                               0};  // block: x, y, z; cylinder: radius, height; sphere: radius
     std::array<double, 3> origin{0, 0, 0};
     std::array<double, 9> axes{1, 0, 0, 0, 1, 0, 0, 0, 1};  // x, y, z axis, row after row
     std::vector<tag_t> features;
@@ -84,7 +85,7 @@ struct Instance {
 };
 
 struct Component {
-    std::string child_file;  // part file of the child, as stored
+    std::string child_file;      // part file of the child, as stored
     tag_t prototype = NULL_TAG;  // the loaded child part
     std::string refset_name;
     std::string instance_name;
@@ -107,7 +108,7 @@ struct Object {
     int status = RQ_OBJ_ALIVE;
     bool erased = false;  // deleted in this session: no longer cycled
     std::optional<std::string> name;
-    std::string handle;  // persistent: "<part id>:<object id>"
+    std::string handle;   // persistent: "<part id>:<object id>"
     std::int64_t id = 0;  // object id within its part file
     int layer = 1;
     int color = 1;
@@ -150,9 +151,9 @@ struct Object {
 struct HistoryEntry {
     int version = 0;
     std::int64_t time = 0;  // seconds since the epoch
-    std::string program;  // text1
-    std::string user;  // text2
-    std::string machine;  // text3
+    std::string program;    // text1
+    std::string user;       // text2
+    std::string machine;    // text3
 };
 
 struct PdmKey {
@@ -164,8 +165,8 @@ struct PdmKey {
 
 struct Part {
     tag_t tag = NULL_TAG;
-    std::string name;  // what RQ_PART_ask_part_name gives: path or encoded name
-    std::string path;  // the file on disk
+    std::string name;     // what RQ_PART_ask_part_name gives: path or encoded name
+    std::string path;     // the file on disk
     std::string part_id;  // persistent prefix of the handles
     std::optional<PdmKey> pdm;
     int units = RQ_PART_METRIC;
@@ -187,7 +188,7 @@ struct Part {
     int snapshots = 0;
     std::int64_t next_object_id = 1;
     std::string fault_table;  // the file's "faults" array as JSON text, saved back unchanged
-    std::string extra;  // unread top-level keys of the file, JSON text of an object
+    std::string extra;        // unread top-level keys of the file, JSON text of an object
 
     std::vector<tag_t> objects;  // host order
     std::unordered_map<int, std::vector<tag_t>> by_type;
@@ -223,7 +224,7 @@ Part* find_part(tag_t tag);
 Part* work_part();
 Part& add_part(std::string name, std::string path, std::string part_id);
 Object& add_object(Part& part, int type, int subtype);  // assigns tag, id and handle
-void index_object(Part& part, Object& object);  // after type or layer changed
+void index_object(Part& part, Object& object);          // after type or layer changed
 void mark_modified(Part& part);
 void unload_all_parts();
 
@@ -254,7 +255,12 @@ tag_t next_on_layer(const Part& part, int layer, tag_t previous);
 using PartEventHook = void (*)(int reason, tag_t part);
 void set_part_event_hook(PartEventHook hook);
 void fire_part_event(int reason, tag_t part);
-enum { part_event_open = 1, part_event_close = 4, part_event_modified = 5, part_event_change_work = 7 };
+enum {
+    part_event_open = 1,
+    part_event_close = 4,
+    part_event_modified = 5,
+    part_event_change_work = 7
+};
 
 // Called by reset_session, so other host files can drop their own state.
 void add_reset_hook(void (*hook)());

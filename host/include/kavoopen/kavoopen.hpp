@@ -11,91 +11,91 @@
 namespace KavoOpen {
 
 class KavoString {
-public:
+  public:
     KavoString() = default;
     KavoString(const char* text) : text_(text ? text : "") {}
     explicit KavoString(std::string text) : text_(std::move(text)) {}
     const char* GetLocaleText() const { return text_.c_str(); }
 
-private:
+  private:
     std::string text_;
 };
 
 class KavoException {
-public:
+  public:
     KavoException(std::string message, int line, std::string file)
         : message_(std::move(message)), line_(line), file_(std::move(file)) {}
     const char* Message() const { return message_.c_str(); }
     int SourceLine() const { return line_; }
     const char* SourceFile() const { return file_.c_str(); }
 
-private:
+  private:
     std::string message_;
     int line_;
     std::string file_;
 };
 
 class TaggedObject {
-public:
+  public:
     explicit TaggedObject(tag_t tag) : tag_(tag) {}
     virtual ~TaggedObject() = default;
     tag_t Tag() const { return tag_; }
 
-private:
+  private:
     tag_t tag_;
 };
 
 class KavoObject : public TaggedObject {
-public:
+  public:
     using TaggedObject::TaggedObject;
 };
 
 class Expression : public KavoObject {
-public:
+  public:
     using KavoObject::KavoObject;
     bool IsNoEdit() const;
 };
 
 class ExpressionCollection {
-public:
+  public:
     explicit ExpressionCollection(tag_t part) : part_(part) {}
     // Throws KavoException when the part holds no expression of that name.
     Expression* FindObject(const char* name);
     Expression* FindObject(const KavoString& name) { return FindObject(name.GetLocaleText()); }
 
-private:
+  private:
     tag_t part_;
 };
 
 class DrawingCompareManager {
-public:
+  public:
     explicit DrawingCompareManager(tag_t part) : part_(part) {}
     void CreateSnapshot();
 
-private:
+  private:
     tag_t part_;
 };
 
 class BasePart : public KavoObject {
-public:
+  public:
     using KavoObject::KavoObject;
     ExpressionCollection* Expressions();
 };
 
 class Part : public BasePart {
-public:
+  public:
     using BasePart::BasePart;
     DrawingCompareManager* DrawingCompare();
 };
 
 class PartCollection {
-public:
+  public:
     BasePart* Work();  // null when there is no work part
     BasePart* Display();
 };
 
 class Session {
-public:
+  public:
     static Session* GetSession();
     PartCollection* Parts();
 };

@@ -22,7 +22,7 @@ extern "C" {
 #define RQ_API
 #endif
 
-typedef uint32_t tag_t;       /* object number within one session, 0 = none */
+typedef uint32_t tag_t;        /* object number within one session, 0 = none */
 typedef unsigned char logical; /* one-byte flag, 0 = false */
 
 #define NULL_TAG ((tag_t)0)
@@ -93,8 +93,8 @@ RQ_API int RQ_PATT_is_shading_on(logical* flag);
 
 /* ---- B. parts ------------------------------------------------------------ */
 typedef struct RQ_PART_load_status_s {
-    int failed;       /* non-zero when a part could not be loaded */
-    int n_parts;      /* number of entries below */
+    int failed;        /* non-zero when a part could not be loaded */
+    int n_parts;       /* number of entries below */
     char** file_names; /* host memory, stays with the session */
     int* statuses;
 } RQ_PART_load_status_t;
@@ -124,7 +124,8 @@ RQ_API int RQ_VRELMGR_encode_part_filename(const char* part_number, const char* 
                                            const char* file_type, const char* file_name,
                                            char encoded[3469]);
 RQ_API int RQ_VRELMGR_decode_part_filename(const char* encoded, char part_number[256],
-                                           char rev_id[97], char file_type[127], char file_name[256]);
+                                           char rev_id[97], char file_type[127],
+                                           char file_name[256]);
 RQ_API int RQ_VRELMGR_ask_part_tag(const char* part_number, tag_t* item);
 RQ_API int RQ_VRELMGR_ask_configured_rev(tag_t item, tag_t* revision);
 RQ_API int RQ_VRELMGR_ask_part_revision_id(tag_t revision, char rev_id[97]);
@@ -168,7 +169,8 @@ typedef struct RQ_ATTR_value_s {
 } RQ_ATTR_value_t;
 
 RQ_API int RQ_ATTR_count_attributes(tag_t object, int type, int* count);
-RQ_API int RQ_ATTR_cycle(tag_t object, int* index, int type, char title[256], RQ_ATTR_value_t* value);
+RQ_API int RQ_ATTR_cycle(tag_t object, int* index, int type, char title[256],
+                         RQ_ATTR_value_t* value);
 RQ_API int RQ_ATTR_ask_part_attribute(tag_t* part_attribute);
 RQ_API int RQ_ATTR_ask_locked(tag_t part_attribute, const char* title, logical* locked);
 RQ_API int RQ_ATTR_find_attribute(tag_t object, int type, const char* title, int* type_found);

@@ -28,7 +28,7 @@ const std::vector<std::string>& syslog_entries();
 const std::vector<std::string>& listing_entries();
 bool listing_window_open();
 void close_listing_window();  // as if the user closed it
-int listing_window_opens();  // how often RQ_UI_open_listing_window opened it
+int listing_window_opens();   // how often RQ_UI_open_listing_window opened it
 void clear_records();
 
 // ---- configuration ------------------------------------------------------------
@@ -47,8 +47,7 @@ std::string syslog_file_name();
 // Makes `call` (an RQ_ function name) return `code`. With a handle the fault
 // applies only to calls about that object (or part, by its file name); times < 0
 // means every call, otherwise the fault is used up after that many calls.
-void set_fault(const std::string& call, int code, const std::string& handle = {},
-               int times = -1);
+void set_fault(const std::string& call, int code, const std::string& handle = {}, int times = -1);
 void clear_faults();
 // Loads a fault table in the part-file fault syntax (a JSON array). Its texts
 // are session texts (ISO-8859-1), as for set_fault.
@@ -62,7 +61,7 @@ void load_faults(const nlohmann::json& table);
 // the file's UTF-8, so any byte 0x01-0xFF may go in; a test that needs exact
 // file bytes (for example a character beyond U+00FF) writes the file itself.
 class PartBuilder {
-public:
+  public:
     explicit PartBuilder(std::string part_id);
 
     nlohmann::json& doc() { return doc_; }
@@ -77,7 +76,7 @@ public:
     // Writes the part file and opens it in the session; returns the part tag.
     tag_t open(const std::string& path) const;
 
-private:
+  private:
     nlohmann::json doc_;
     std::int64_t next_id_ = 1;
 };

@@ -13,7 +13,7 @@
 namespace {
 
 class CheckRunTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         kvtx_test::reset_global_state();
         folder_ = kvtx_test::fresh_folder("check_run");
