@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "faults.hpp"
+#include "highlights.hpp"
 #include "memory.hpp"
 #include "store.hpp"
 
@@ -188,6 +189,7 @@ int RQ_DISP_set_highlight(tag_t tag, int on) {
     Object* o = live_object(tag);
     if (o == nullptr) return RQ_err_bad_tag;
     o->highlighted = on != 0;
+    record_highlight(*o, on);
     return 0;
 }
 

@@ -96,7 +96,57 @@ struct Component {
     tag_t instance = NULL_TAG;
     tag_t parent = NULL_TAG;
     bool drafting_component = false;
-    int member_count = 0;
+    int member_count = 0;    // as stored in the file
+    int placed_members = 0;  // occurrences placed for it at load (not saved)
+};
+
+// ---- drawings -----------------------------------------------------------------
+// A view (type 60): a member view of a drawing sheet, or the sheet's own view
+// that holds the sheet's view-dependent objects.
+struct View {
+    bool out_of_date = false;
+    int update_code = 0;  // code of RQ_DRAW_update_one_view; 0 brings the view up to date
+    std::array<double, 2> reference_point{0, 0};
+    tag_t anchor = NULL_TAG;  // a point (type 2) or none
+    int scale_unused = 0;
+    double scale = 1.0;
+    double angle = 0.0;
+    std::array<double, 4> borders{0, 0, 0, 0};  // x min, y min, x max, y max
+    int view_type = 0;
+    int view_subtype = 0;
+    std::vector<tag_t> notes;
+    std::string model_part;          // the model-view part name
+    std::vector<tag_t> objects;      // cycle code 2: displayed (or view-dependent) objects
+    tag_t sheet = NULL_TAG;          // the sheet whose member view this is (set on first use)
+    mutable std::size_t cursor = 0;  // position after the last object a cycle gave
+};
+
+// A drawing sheet (type 62).
+struct Sheet {
+    tag_t sheet_view = NULL_TAG;
+    std::vector<tag_t> views;  // member views, in order
+    bool out_of_date = false;
+    bool stays_out_of_date = false;         // a view update never clears the flag
+    std::optional<std::string> views_text;  // uc6499; none: the member views' names
+    bool views_linked = false;              // member views know their sheet
+    int stale_views = 0;                    // member views out of date (once linked)
+};
+
+// A legacy pattern (type 10, subtype 0) as uc5822 and RQ_PATT_ask_params give it.
+struct Pattern {
+    std::optional<std::string> pattern_name;  // none: the object's name
+    std::string file_name;
+    int unused = 0;
+    int retrieval_error = 0;
+    std::array<double, 13> data{1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};  // matrix, origin, scale
+    int origin_display = 0;
+    int maxmin_display = 0;
+    int control_point_display = 0;
+};
+
+// Drafting data of a dimension (type 26); only the retained flag so far.
+struct Dimension {
+    bool retained = false;
 };
 
 // ---- objects ----------------------------------------------------------------
@@ -141,6 +191,10 @@ struct Object {
     std::unique_ptr<Family> family;
     std::unique_ptr<Instance> instance;
     std::unique_ptr<Component> component;
+    std::unique_ptr<View> view;
+    std::unique_ptr<Sheet> sheet;
+    std::unique_ptr<Pattern> pattern;
+    std::unique_ptr<Dimension> dimension;
 
     // Keys of the object's file entry that this host does not read, kept as
     // JSON text (an object) and written back unchanged on save.

@@ -303,6 +303,66 @@ RQ_API int RQ_UI_write_listing_window(const char* text);
 RQ_API int RQ_translate_variable(const char* name, char** value);
 RQ_API void RQ_free(void* data);
 
+/* ---- U. dialogs --------------------------------------------------------------------- */
+/* Response codes of the text dialog: 2 or less leaves, above 2 goes on. */
+enum { RQ_UI_BACK = 1, RQ_UI_CANCEL = 2, RQ_UI_OK = 3 };
+
+/*
+ * Text dialog: shows the cue (at most 80 characters) and the text (in/out, at
+ * most 132 characters, *length its length) and returns the response code.
+ * The answered text replaces the text only on a response above 2.
+ */
+RQ_API int uc1600(const char* cue, char text[133], int* length);
+
+/* ---- V. part-event callbacks ---------------------------------------------------------- */
+enum {
+    RQ_create_part_reason = 0,
+    RQ_open_part_reason = 1,
+    RQ_save_part_reason = 2,
+    RQ_save_as_part_reason = 3,
+    RQ_close_part_reason = 4,
+    RQ_modified_part_reason = 5,
+    RQ_rename_part_reason = 6,
+    RQ_change_work_part_reason = 7,
+    RQ_post_save_as_part_reason = 8
+};
+
+/* application_data points to the tag of the part concerned. */
+typedef int (*RQ_callback_fn_t)(int reason, const void* application_data, void* user_data);
+typedef unsigned int RQ_registration_id_t; /* 1, 2, ... in order of registration */
+
+/* Registers fn for the reason (0..8); callbacks stay registered for the session. */
+RQ_API int RQ_add_callback_function(int reason, RQ_callback_fn_t fn, void* user_data,
+                                    RQ_registration_id_t* id);
+
+/* ---- M. drafting: sheets, views, patterns, retained dimensions ------------------- */
+RQ_API int RQ_DRAW_ask_view_of_drawing(tag_t sheet, tag_t* sheet_view);
+/* cycle_code 2: the objects shown in the view (a sheet's own view: its
+ * view-dependent objects); *object starts at 0 and comes back 0 after the last. */
+RQ_API int RQ_VIEW_cycle_objects(tag_t view, int cycle_code, tag_t* object);
+RQ_API int RQ_DRF_is_annotation_retained(tag_t annotation, logical* retained);
+/* Legacy pattern: name, file name, an unused int, layer, retrieval error and
+ * 13 doubles (3x3 matrix in stored order, origin, scale factor). */
+RQ_API int uc5822(tag_t pattern, char name[385], char file_name[3469], int* unused, int* layer,
+                  int* retrieval_error, double data[13]);
+RQ_API int RQ_PATT_ask_params(tag_t pattern, int* origin_display, int* maxmin_display,
+                              int* control_point_display);
+RQ_API int RQ_DRAW_ask_views(tag_t sheet, int* count, tag_t** views); /* RQ_free when count != 0 */
+RQ_API int RQ_DRAW_is_object_out_of_date(tag_t sheet_or_view, logical* out_of_date);
+RQ_API int RQ_DRAW_ask_drawing_ref_pt(tag_t view, double reference_point[2]);
+RQ_API int RQ_DRAW_ask_view_anchor(tag_t view, tag_t* anchor_point); /* 0: none */
+RQ_API int RQ_CURVE_ask_point_data(tag_t point, double xyz[3]);
+RQ_API int RQ_DRAW_ask_view_parm_scale(tag_t view, int* unused, double* scale);
+RQ_API int RQ_DRAW_ask_view_angle(tag_t view, double* angle);
+RQ_API int RQ_DRAW_ask_view_borders(tag_t view, double borders[4]); /* x/y min, x/y max */
+RQ_API int RQ_VIEW_ask_type(tag_t view, int* type, int* subtype);
+RQ_API int RQ_DRAW_ask_view_notes(tag_t view, int* count,
+                                  tag_t** notes); /* RQ_free when count != 0 */
+RQ_API int RQ_DRAW_get_view_model_view_part(tag_t view, char part_name[3469]);
+RQ_API int RQ_DRAW_update_one_view(tag_t sheet, tag_t view);
+/* The views text of the work part's sheet of that name (at most 399 characters). */
+RQ_API int uc6499(const char* sheet_name, char views_text[400]);
+
 #ifdef __cplusplus
 }
 #endif

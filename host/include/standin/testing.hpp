@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace standin {
@@ -88,5 +89,54 @@ int load_part_file(const std::string& path, tag_t* part);
 int save_part_file(tag_t part, const std::string& path);
 // Why the last part file failed to load or save (empty after success).
 std::string last_load_error();
+
+// ---- interactive host ------------------------------------------------------------
+// Every RQ_DISP_set_highlight call that reached an object, in call order.
+struct HighlightEntry {
+    tag_t object = NULL_TAG;
+    std::string handle;
+    int on = 0;
+};
+const std::vector<HighlightEntry>& highlight_entries();
+
+// Text dialog (uc1600) answers. Queued answers come first, then the lines of
+// the script named by KAVOHOST_DIALOG; when both are used up the dialog
+// answers RQ_UI_CANCEL. An answer without a text keeps the shown text.
+void queue_dialog_answer(int response, std::optional<std::string> text = std::nullopt);
+void clear_dialog_answers();
+int queued_dialog_answers();
+struct DialogEntry {
+    std::string cue;
+    std::string text_in;
+    int response = 0;
+    std::string text_out;
+    bool scripted = true;  // false: no answer was left, the dialog was cancelled
+};
+const std::vector<DialogEntry>& dialog_entries();
+
+// Part-event callbacks. Each call of a registered callback is recorded with
+// its result, or with the exception that escaped it (caught by the host).
+struct CallbackCall {
+    int reason = 0;
+    tag_t part = NULL_TAG;
+    RQ_registration_id_t id = 0;
+    int result = 0;
+    bool threw = false;
+    std::string exception;  // what() of the escaped exception
+    int depth = 0;  // 1 for an event the host raised, 2 for one raised inside a callback, ...
+};
+const std::vector<CallbackCall>& callback_calls();
+void clear_callback_calls();
+// Every event raised, callbacks or not: (reason, part) in order.
+const std::vector<std::pair<int, tag_t>>& raised_events();
+int registered_callbacks(int reason);  // -1: all reasons
+// Raises a part event as the host does (reasons 0..8).
+void raise_part_event(int reason, tag_t part);
+// Drops the callbacks whose code lies in the loaded object (shared library)
+// that holds `address`; returns how many. For a plug-in about to be unloaded.
+int remove_callbacks_of_object(const void* address);
+
+// A loaded part by the name it was opened under or its file; 0 when none.
+tag_t loaded_part(const std::string& name);
 
 }  // namespace standin

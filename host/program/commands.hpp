@@ -1,0 +1,30 @@
+// The command language of the host program: one command a line.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "plugins.hpp"
+
+namespace kavohost_run {
+
+class Interpreter {
+  public:
+    // Runs every line of `in`; returns the number of commands that failed.
+    int run(std::istream& in);
+    // Runs one line; false (after a message on stderr) when it failed.
+    bool execute(const std::string& line, int line_number);
+
+  private:
+    bool dispatch(const std::string& command, const std::string& rest, std::string& error);
+    bool call_sta(std::string& error);
+    bool call_usr(const std::string& param, std::string& error);
+    bool unload(std::string& error);
+    bool raise_event(const std::string& rest, std::string& error);
+    bool queue_dialog(const std::string& rest, std::string& error);
+    void print_callbacks();
+
+    Plugins plugins_;
+};
+
+}  // namespace kavohost_run

@@ -1,0 +1,123 @@
+// The host program kavohost-run, run as a separate process on scripts, with
+// two builds of a test plug-in that export the same entry names.
+#include <sys/wait.h>
+
+#include "host_fixture.hpp"
+
+namespace {
+
+class HostProgramTest : public HostTest {
+  protected:
+    // Runs the program on the script; returns its exit code.
+    int run(const std::string& script) {
+        write_file(path("script.txt"), script);
+        const std::string command = "cd '" + folder_.string() + "' && KAVOHOST_SYSLOG='" +
+                                    path("run_syslog.txt") + "' KAVOHOST_LISTING='" +
+                                    path("run_listing.txt") + "' '" KAVOHOST_RUN "' script.txt >'" +
+                                    path("out.txt") + "' 2>'" + path("err.txt") + "'";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string syslog() { return read_file(path("run_syslog.txt")); }
+    std::string out() { return read_file(path("out.txt")); }
+    std::string err() { return read_file(path("err.txt")); }
+    void write_sample_part() {
+        standin::PartBuilder part("sample");
+        part.add(RQ_point_type);
+        part.write(path("sample.prt"));
+    }
+};
+
+TEST_F(HostProgramTest, PluginsWithTheSameEntryNamesRunSideBySide) {
+    write_sample_part();
+    const int code = run(std::string("load ") + KAVOHOST_TEST_PLUGIN_A + "\nsta\n" + "load " +
+                         KAVOHOST_TEST_PLUGIN_B + "\nsta\n" +
+                         "open sample.prt\n"
+                         "event rename\n"
+                         "dialog 3 hello world\n"
+                         "usr some param\n"
+                         "use 1\n"
+                         "usr\n"
+                         "unload\n"
+                         "event 2 sample.prt\n"
+                         "callbacks\n"
+                         "close_all\n");
+    EXPECT_EQ(code, 0) << err();
+    const std::string part = path("sample.prt");
+    EXPECT_EQ(syslog(),
+              "plugin-a: rqsta\n"
+              "plugin-b: rqsta\n"
+              "plugin-a: event 1 sample.prt\n"
+              "plugin-b: event 1 sample.prt\n"
+              "plugin-a: event 7 sample.prt\n"
+              "plugin-b: event 7 sample.prt\n"
+              "plugin-a: event 6 sample.prt\n"
+              "plugin-b: event 6 sample.prt\n"
+              "plugin-b: rqusr param=some param response=3 text=hello world\n"
+              "plugin-a: rqusr param= response=2 text=question\n"
+              "plugin-a: rqusr_ask_unload\n"
+              "plugin-a: rqusr_cleanup\n"
+              "plugin-b: event 2 sample.prt\n"
+              "plugin-b: event 4 sample.prt\n");
+    // The recorded calls: ids 1-9 are plugin-a's, 10-18 plugin-b's; the
+    // exceptions of the rename event were caught by the host.
+    const std::string calls = out();
+    EXPECT_NE(calls.find("callback 7 reason 6 (rename) part sample.prt: threw rename refused"),
+              std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("callback 12 reason 2 (save) part sample.prt: returned 0"),
+              std::string::npos)
+        << calls;
+    EXPECT_EQ(calls.find("callback 3 reason 2"), std::string::npos) << calls;
+}
+
+TEST_F(HostProgramTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
+    const int code =
+        run("# a comment\n"
+            "\n"
+            "usr\n"
+            "frobnicate\n"
+            "open missing.prt\n"
+            "load missing_plugin.so\n"
+            "event 12\n"
+            "event save\n"
+            "dialog x\n"
+            "work nothing.prt\n"
+            "echo still running 100%\n");
+    EXPECT_EQ(code, 1);
+    const std::string errors = err();
+    for (const char* expected :
+         {"line 3: no plug-in is loaded", "line 4: unknown command: frobnicate",
+          "line 5: open missing.prt failed: 641 (File not found)", "line 6: cannot load",
+          "line 7: event needs a reason", "line 8: event without a part",
+          "line 9: dialog needs a response code", "line 10: no loaded part nothing.prt"}) {
+        EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
+    }
+    EXPECT_EQ(out(), "still running 100%\n");
+    EXPECT_EQ(run("echo fine\n"), 0);
+}
+
+TEST_F(HostProgramTest, UnreadableScriptOrBadArgumentsEndAtOnce) {
+    const std::string program = KAVOHOST_RUN;
+    EXPECT_EQ(
+        WEXITSTATUS(std::system(("'" + program + "' /nonexistent/script 2>/dev/null").c_str())), 2);
+    EXPECT_EQ(WEXITSTATUS(std::system(("'" + program + "' a b 2>/dev/null").c_str())), 2);
+    EXPECT_EQ(
+        WEXITSTATUS(std::system(("echo 'echo piped' | '" + program + "' >/dev/null").c_str())), 0);
+}
+
+TEST_F(HostProgramTest, AnUnloadedPluginCanBeLoadedAgain) {
+    write_sample_part();
+    const std::string a = KAVOHOST_TEST_PLUGIN_A;
+    EXPECT_EQ(run("load " + a + "\nsta\nunload\nopen sample.prt\nload " + a + "\nsta\nunload\n"), 0)
+        << err();
+    EXPECT_EQ(syslog(),
+              "plugin-a: rqsta\n"
+              "plugin-a: rqusr_ask_unload\n"
+              "plugin-a: rqusr_cleanup\n"
+              "plugin-a: rqsta\n"
+              "plugin-a: rqusr_ask_unload\n"
+              "plugin-a: rqusr_cleanup\n");
+}
+
+}  // namespace
