@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cgm/sheet_content.hpp"
 #include "part_file.hpp"
 #include "store.hpp"
 #include "text_encoding.hpp"
@@ -64,6 +65,24 @@ class Reader {
         if (!session_text(*v, out, reason)) {
             fail(key, reason);
             return std::nullopt;
+        }
+        return out;
+    }
+    std::vector<std::string> texts(const char* key) {
+        std::vector<std::string> out;
+        const ordered_json* v = find(key);
+        if (v == nullptr) return out;
+        if (!v->is_array()) {
+            fail(key, "is not a list of texts");
+            return out;
+        }
+        for (const auto& item : *v) {
+            std::string text, reason;
+            if (!session_text(item, text, reason)) {
+                fail(key, reason);
+                return out;
+            }
+            out.push_back(std::move(text));
         }
         return out;
     }
@@ -185,6 +204,7 @@ bool load_sheet(const ordered_json& value, Object& object, const LoadContext& co
     sheet->stays_out_of_date = r.boolean("stays_out_of_date", false);
     sheet->views_text = r.text("views_text");
     if (!r.ok()) return false;
+    if (!load_sheet_content(value, *sheet, error)) return false;
     object.sheet = std::move(sheet);
     return true;
 }
@@ -198,6 +218,7 @@ void save_sheet(const Object& object, ordered_json& entry, const SaveContext& co
     j["out_of_date"] = s.out_of_date;
     if (s.stays_out_of_date) j["stays_out_of_date"] = true;
     if (s.views_text) j["views_text"] = file_text(*s.views_text);
+    save_sheet_content(s, j);
     entry["sheet"] = std::move(j);
 }
 
@@ -253,14 +274,39 @@ bool load_dimension(const ordered_json& value, Object& object, const LoadContext
     Reader r(value, context, error);
     auto dimension = std::make_unique<Dimension>();
     dimension->retained = r.boolean("retained", false);
+    dimension->before_text = r.texts("before");
+    dimension->after_text = r.texts("after");
+    dimension->above_text = r.texts("above");
+    dimension->below_text = r.texts("below");
+    dimension->throwing_getter = r.text("throwing_getter").value_or("");
     if (!r.ok()) return false;
+    const std::string& getter = dimension->throwing_getter;
+    if (!getter.empty() && getter != "before" && getter != "after" && getter != "above" &&
+        getter != "below") {
+        error = "\"throwing_getter\" is not before, after, above or below";
+        return false;
+    }
     object.dimension = std::move(dimension);
     return true;
 }
 
+ordered_json texts_json(const std::vector<std::string>& texts) {
+    ordered_json j = ordered_json::array();
+    for (const std::string& t : texts) j.push_back(file_text(t));
+    return j;
+}
+
 void save_dimension(const Object& object, ordered_json& entry, const SaveContext&) {
     if (!object.dimension) return;
-    entry["dimension"] = {{"retained", object.dimension->retained}};
+    const Dimension& d = *object.dimension;
+    ordered_json j;
+    j["retained"] = d.retained;
+    if (!d.before_text.empty()) j["before"] = texts_json(d.before_text);
+    if (!d.after_text.empty()) j["after"] = texts_json(d.after_text);
+    if (!d.above_text.empty()) j["above"] = texts_json(d.above_text);
+    if (!d.below_text.empty()) j["below"] = texts_json(d.below_text);
+    if (!d.throwing_getter.empty()) j["throwing_getter"] = d.throwing_getter;
+    entry["dimension"] = std::move(j);
 }
 
 struct Registration {

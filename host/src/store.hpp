@@ -121,6 +121,17 @@ struct View {
     mutable std::size_t cursor = 0;  // position after the last object a cycle gave
 };
 
+// One item of a sheet's own 2D content, in sheet coordinates: a polyline of
+// two or more points, or a text at a point. Colour 0: the sheet's colour.
+struct SheetGraphic {
+    enum class Kind { polyline, text };
+    Kind kind = Kind::polyline;
+    std::vector<std::array<double, 2>> points;  // the polyline, or the text's position
+    std::string text;
+    double height = 0.0;  // text height; 0: the sheet's default
+    int color = 0;
+};
+
 // A drawing sheet (type 62).
 struct Sheet {
     tag_t sheet_view = NULL_TAG;
@@ -130,6 +141,8 @@ struct Sheet {
     std::optional<std::string> views_text;  // uc6499; none: the member views' names
     bool views_linked = false;              // member views know their sheet
     int stale_views = 0;                    // member views out of date (once linked)
+    std::optional<std::array<double, 2>> size;  // width, height; none: 420 x 297
+    std::vector<SheetGraphic> drawing;          // the sheet's own 2D content
 };
 
 // A legacy pattern (type 10, subtype 0) as uc5822 and RQ_PATT_ask_params give it.
@@ -144,9 +157,66 @@ struct Pattern {
     int control_point_display = 0;
 };
 
-// Drafting data of a dimension (type 26); only the retained flag so far.
+// Drafting data of a dimension (type 26): the retained flag and the texts
+// appended to the measurement, as the object interface gives them.
 struct Dimension {
     bool retained = false;
+    std::vector<std::string> before_text;
+    std::vector<std::string> after_text;
+    std::vector<std::string> above_text;
+    std::vector<std::string> below_text;
+    // "before", "after", "above" or "below": that appended-text getter throws a
+    // KavoException; empty: none throws.
+    std::string throwing_getter;
+};
+
+// Placement, associativity and texts of a drafting object (type 25) or a
+// dimension (type 26).
+struct AssociativityRecord {
+    tag_t first = NULL_TAG;
+    tag_t second = NULL_TAG;
+};
+
+struct TextBlock {
+    int text_type = 0;
+    int font = 0;
+    double size = 0.0;
+    double angle = 0.0;
+    std::vector<std::string> lines;
+};
+
+struct SketchDimensionStatus {
+    tag_t expression = NULL_TAG;
+    std::string expression_text;
+    double value = 0.0;
+    int status = 0;
+};
+
+struct Drafting {
+    std::array<double, 3> origin{0, 0, 0};
+    std::vector<AssociativityRecord> associativity;
+    std::vector<TextBlock> text_blocks;
+    std::optional<SketchDimensionStatus> sketch;  // only sketch dimensions have one
+    std::vector<std::string> text;                // the lines GetText gives (notes, labels)
+    bool cast_fails = false;   // the object interface hands out a wrapper of the wrong class
+    bool text_throws = false;  // GetText throws an exception that is no KavoException
+};
+
+// ---- curves -------------------------------------------------------------------
+// A line (type 3) from start to end.
+struct Line {
+    std::array<double, 3> start{0, 0, 0};
+    std::array<double, 3> end{0, 0, 0};
+};
+
+// A circular arc (type 5) in a plane parallel to XY: centre, radius and the
+// angles in radians, drawn counterclockwise from start to end
+// (end - start up to 2 pi: a full circle).
+struct Arc {
+    std::array<double, 3> centre{0, 0, 0};
+    double radius = 0.0;
+    double start_angle = 0.0;
+    double end_angle = 0.0;
 };
 
 // ---- objects ----------------------------------------------------------------
@@ -195,6 +265,12 @@ struct Object {
     std::unique_ptr<Sheet> sheet;
     std::unique_ptr<Pattern> pattern;
     std::unique_ptr<Dimension> dimension;
+    std::unique_ptr<Drafting> drafting;
+    std::unique_ptr<Line> line;  // type 3
+    std::unique_ptr<Arc> arc;    // type 5
+    // The view an object depends on (imported CGM objects until they are
+    // converted to model objects); 0: a model object.
+    tag_t dependent_view = NULL_TAG;
 
     // Keys of the object's file entry that this host does not read, kept as
     // JSON text (an object) and written back unchanged on save.
@@ -244,6 +320,7 @@ struct Part {
     std::string fault_table;  // the file's "faults" array as JSON text, saved back unchanged
     std::string extra;        // unread top-level keys of the file, JSON text of an object
 
+    tag_t work_view = NULL_TAG;  // the modelling work view, once asked (not saved)
     std::vector<tag_t> objects;  // host order
     std::unordered_map<int, std::vector<tag_t>> by_type;
     std::map<int, std::vector<tag_t>> by_layer;

@@ -1,5 +1,6 @@
 // The CGM import mode: two CGM files of one sheet laid over each other in a new part.
 #pragma once
 
-// Returns 0, or -1002 when the overlay part could not be made.
+// Returns 0, or -1002 when the template cannot be opened, a CGM file cannot be
+// imported or the overlay part cannot be saved.
 int cgm_import_to_part_file();

@@ -1,8 +1,10 @@
-// Operations on the work part around saving: forcing it to count as modified,
-// and logging its save history.
+// Operations on the work part around saving and the CGM import: forcing it to
+// count as modified, logging its save history and deleting its drawing sheets.
 #include "utils/part_operations.hpp"
 
 #include <rq/rq.h>
+
+#include <vector>
 
 #include "common/run_settings.hpp"
 #include "utils/part_history.hpp"
@@ -14,6 +16,8 @@ constexpr int kCreateHistoryCheckPoint = 3878;
 constexpr int kClearHistoryCheckPoint = 3879;
 constexpr int kAskHistoryCheckPoint = 3880;
 constexpr int kCountHistoryCheckPoint = 3881;
+constexpr int kDeleteDrawingCheckPoint = 3653;
+constexpr std::size_t kSheetNameSize = 256;
 
 constexpr char kHistoryRuler[] =
     "===================================================================";  // 67
@@ -41,4 +45,32 @@ int log_part_history(const char* title) {
     }
     write_log(log_file_in_use, "%s", kHistoryRuler);
     return 0;
+}
+
+int delete_all_drawings() {
+    // Every sheet is collected before the first is deleted, so that the
+    // deletions do not disturb the cycle.
+    std::vector<tag_t> sheets;
+    tag_t sheet = NULL_TAG;
+    while (RQ_OBJ_cycle_objs_in_part(RQ_ASSEM_ask_work_part(), RQ_drawing_type, &sheet) == 0 &&
+           sheet != NULL_TAG) {
+        sheets.push_back(sheet);
+    }
+    int failures = 0;
+    int n = 0;
+    for (tag_t each : sheets) {
+        ++n;
+        char name[kSheetNameSize] = "";
+        RQ_OBJ_ask_name(each, name);
+        write_log(log_file_in_use, "Info: %d.) Deleting %s", n, name);
+        if (check_rq_result(RQ_DRAW_delete_drawing(each), kDeleteDrawingCheckPoint, kUtilsUnit) ==
+            0) {
+            write_log(log_file_in_use, "Info: %d.) Deleting %s --> passed", n, name);
+        } else {
+            write_log(log_file_in_use, "Error:   Deleting %s", name);
+            ++failures;
+        }
+    }
+    write_log(log_file_in_use, "%s", "\n");
+    return failures;
 }

@@ -30,6 +30,8 @@ typedef unsigned char logical; /* one-byte flag, 0 = false */
 /* ---- object classes ---------------------------------------------------- */
 enum {
     RQ_point_type = 2,
+    RQ_line_type = 3,
+    RQ_circle_type = 5, /* circular arcs and circles */
     RQ_pattern_type = 10,
     RQ_part_attribute_type = 11,
     RQ_drafting_entity_type = 25,
@@ -79,7 +81,9 @@ enum {
     RQ_err_view_update = 6001,
     RQ_err_drawing_delete = 6002,
     RQ_err_cgm_write = 7001,
-    RQ_err_cgm_read = 7002
+    RQ_err_cgm_read = 7002,
+    RQ_err_not_drafting = 8001,
+    RQ_err_not_sketch_dimension = 8002
 };
 
 /* ---- A. session ---------------------------------------------------------- */
@@ -362,6 +366,91 @@ RQ_API int RQ_DRAW_get_view_model_view_part(tag_t view, char part_name[3469]);
 RQ_API int RQ_DRAW_update_one_view(tag_t sheet, tag_t view);
 /* The views text of the work part's sheet of that name (at most 399 characters). */
 RQ_API int uc6499(const char* sheet_name, char views_text[400]);
+
+/* ---- M. drafting objects and dimensions ------------------------------------------ */
+/* Origin of a drafting object (type 25) or dimension (type 26). */
+RQ_API int RQ_DRF_ask_origin(tag_t drafting_object, double origin[3]);
+
+typedef struct RQ_DRF_assoc_data_s {
+    tag_t first_object;  /* first associated object, 0 for none */
+    tag_t second_object; /* second associated object, 0 for none */
+} RQ_DRF_assoc_data_t;
+/* *records: one RQ_free releases them; NULL when *count is 0. */
+RQ_API int RQ_DRF_ask_associativity_data(tag_t drafting_object, int* count,
+                                         RQ_DRF_assoc_data_t** records);
+
+typedef struct RQ_DRF_text_line_s {
+    char* text;
+} RQ_DRF_text_line_t;
+typedef struct RQ_DRF_text_block_s {
+    int text_type;
+    int text_font;
+    double text_size;
+    double text_angle;
+    double char_space_factor; /* 1.0 */
+    double aspect_ratio;      /* 1.0 */
+    int num_lines;
+    RQ_DRF_text_line_t* lines;
+} RQ_DRF_text_block_t;
+/* *blocks, with their lines and texts, is one allocation: one RQ_free
+ * releases all of it; NULL when *count is 0. */
+RQ_API int RQ_DRF_ask_draft_aid_text_info(tag_t drafting_object, int* count,
+                                          RQ_DRF_text_block_t** blocks);
+
+/* Sketch-dimension data of the object; RQ_err_not_sketch_dimension for every
+ * object that is no sketch dimension (outputs untouched). The expression text
+ * is at most 9999 characters. */
+RQ_API int RQ_SKET_ask_dim_status(tag_t object, tag_t* expression, char expression_text[10000],
+                                  double* value, int* status);
+
+/* View dependency: the name of the view (at most 255 characters) whose
+ * view-dependent objects include the object, and *dependent 1; an object that
+ * depends on no view gives "" and 0. */
+RQ_API int uc6409(tag_t object, int* dependent, char view_name[256]);
+/* Deletes a drawing sheet with its member views and its own view. */
+RQ_API int RQ_DRAW_delete_drawing(tag_t sheet);
+
+/* ---- N. plotting and CGM export --------------------------------------------------- */
+/* Colour modes of a plot job. */
+enum { RQ_PLOT_COLORS_AS_DISPLAYED = 1, RQ_PLOT_BLACK_ON_WHITE = 3 };
+/* The session's plot job options; the first int is the colour mode. */
+typedef struct RQ_PLOT_job_options_s {
+    int colors;       /* colour mode (RQ_PLOT_COLORS_AS_DISPLAYED at session start) */
+    int widths;       /* line widths: 0 as displayed */
+    double tolerance; /* chord tolerance in sheet units */
+} RQ_PLOT_job_options_t;
+RQ_API int RQ_PLOT_ask_session_job_options(RQ_PLOT_job_options_t* options);
+/* The options stay in force for the rest of the session. */
+RQ_API int RQ_PLOT_set_session_job_options(const RQ_PLOT_job_options_t* options);
+/* Writes the sheet as a binary CGM file at path; options NULL: the session's.
+ * reserved must be NULL. */
+RQ_API int RQ_PLOT_save_cgm(tag_t sheet, const RQ_PLOT_job_options_t* options,
+                            const char* job_name, const void* reserved, const char* path);
+/* Legacy export of the work part's sheet of that name as a binary CGM file;
+ * colour c (1..15) is written as colour_table[c - 1]. */
+RQ_API int uc6410(const char* sheet_name, const char* path, int format, int mode,
+                  const int colour_table[15]);
+
+/* ---- N. CGM import ------------------------------------------------------------------ */
+/* Reads a binary CGM file into the work part: its lines, arcs and texts become
+ * objects on the work layer, dependent on the work view. Non-zero (and a
+ * reason of at most 255 characters in message) when the file cannot be read;
+ * then nothing is created. */
+RQ_API int uc6411(const char* cgm_file, char message[256]);
+/* The 4x4 matrix (row after row, translation in elements 3, 7 and 11) that
+ * moves by the vector. */
+RQ_API int rq5943(const double vector[3], double matrix[16]);
+/* Moves the objects' geometry by the matrix. move 1 moves (copies are not
+ * made), layer 0 keeps the objects' layers, trace 2 makes no trace curves;
+ * copies (n_objects tags) and trace_curves may be NULL and come back 0.
+ * *status is 0, or the code of the first object that could not be moved. */
+RQ_API int rq5947(const double matrix[16], const tag_t objects[], int n_objects, int move,
+                  int layer, int trace, tag_t copies[], tag_t* trace_curves, int* status);
+/* The work view of the work part (a modelling view named "TOP", made when the
+ * part has none). */
+RQ_API int RQ_VIEW_ask_work_view(tag_t* view);
+/* Makes a view-dependent object of the view a model object. */
+RQ_API int RQ_VIEW_convert_to_model(tag_t view, tag_t object);
 
 #ifdef __cplusplus
 }

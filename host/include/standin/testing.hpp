@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -138,5 +139,9 @@ int remove_callbacks_of_object(const void* address);
 
 // A loaded part by the name it was opened under or its file; 0 when none.
 tag_t loaded_part(const std::string& name);
+
+// The legacy line-width map (thin, normal, thick) of a loaded part; nullopt
+// when the part is not loaded or has none.
+std::optional<std::array<int, 3>> legacy_line_width_map(tag_t part);
 
 }  // namespace standin

@@ -1,0 +1,92 @@
+// The CGM import mode on parts and CGM files made in the test: both files on
+// one layer, an object that cannot be moved, and a failed second import.
+#include "driver/cgm_import.hpp"
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/run_settings.hpp"
+#include "common/text_buffer.hpp"
+#include "utils/tests/test_support.hpp"
+
+namespace {
+
+// BEGIN METAFILE, a picture with one line from (0,0) to (10,0), END METAFILE.
+const std::vector<unsigned char> kOneLine = {0x00, 0x22, 0x01, 'a',  0x00, 0x62, 0x01, 'p',
+                                             0x00, 0x80, 0x40, 0x28, 0x00, 0x00, 0x00, 0x00,
+                                             0x00, 0x0A, 0x00, 0x00, 0x00, 0xA0, 0x00, 0x40};
+
+class CgmImportModeTest : public kvtx_test::GlobalStateTest {
+  protected:
+    void SetUp() override {
+        GlobalStateTest::SetUp();
+        folder_ = kvtx_test::fresh_folder("cgm_import_mode");
+        standin::PartBuilder("template").write(folder_ + "/template.prt");
+        std::ofstream(folder_ + "/line.cgm", std::ios::binary)
+            .write(reinterpret_cast<const char*>(kOneLine.data()),
+                   static_cast<std::streamsize>(kOneLine.size()));
+        copy_text(cgm_part_template, (folder_ + "/template.prt").c_str());
+        copy_text(cgm_topartfile, (folder_ + "/overlay.prt").c_str());
+        copy_text(cgm1_file, (folder_ + "/line.cgm").c_str());
+        copy_text(cgm2_file, (folder_ + "/line.cgm").c_str());
+        cgm1_layer_number = 4;
+        cgm2_layer_number = 4;
+        cgm1_color_number = 1;
+        cgm2_color_number = 5;
+        cgm2_xoffset = 0.5;
+        cgm2_yoffset = 0.25;
+    }
+    std::string folder_;
+};
+
+TEST_F(CgmImportModeTest, SameLayerTwiceMovesAndRecoloursBothFiles) {
+    ASSERT_EQ(cgm_import_to_part_file(), 0);
+    const std::vector<std::string> log = kvtx_test::logged_messages();
+    const std::string text = kvtx_test::read_file(folder_ + "/overlay.prt");
+    EXPECT_NE(std::find(log.begin(), log.end(), "Info: Import Cgm1_File (1 objects) --> passed"),
+              log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "Info: Import Cgm2_File (2 objects) --> passed"),
+              log.end());
+    // Both lines sit on layer 4 in colour 5, each moved once, by the second walk.
+    EXPECT_NE(
+        text.find(R"("layer":4,"color":5,"line":{"start":[0.5,0.25,0.0],"end":[10.5,0.25,0.0]})"),
+        std::string::npos)
+        << text;
+    EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);  // all parts closed
+}
+
+TEST_F(CgmImportModeTest, ObjectThatCannotBeMovedIsLoggedAndTheWalkGoesOn) {
+    standin::set_fault("rq5947", 646);
+    ASSERT_EQ(cgm_import_to_part_file(), 0);
+    const std::vector<std::string> log = kvtx_test::logged_messages();
+    const std::string line =
+        "Error: 646  = " + kvtx_test::host_fail_message(646) + " transforming Obj";
+    EXPECT_EQ(std::count(log.begin(), log.end(), line), 2);
+    EXPECT_TRUE(kvtx_test::file_exists(folder_ + "/overlay.prt"));
+}
+
+TEST_F(CgmImportModeTest, FailedSecondImportSavesNothing) {
+    copy_text(cgm2_file, (folder_ + "/absent.cgm").c_str());
+    cgm2_layer_number = 2;
+    EXPECT_EQ(cgm_import_to_part_file(), -1002);
+    const std::vector<std::string> log = kvtx_test::logged_messages();
+    const std::string line = "CGM_Error: importing Cgm2_File " + folder_ +
+                             "/absent.cgm (cannot open the file: No such file or directory)";
+    EXPECT_NE(std::find(log.begin(), log.end(), line), log.end());
+    EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/overlay.prt"));
+    EXPECT_NE(RQ_ASSEM_ask_work_part(), NULL_TAG);  // the template stays open
+    EXPECT_EQ(first_error_code, RQ_err_file_not_found);
+}
+
+// A failed save leaves no overlay part: the mode must not report success.
+TEST_F(CgmImportModeTest, FailedSaveIsNoSuccess) {
+    standin::set_fault("RQ_PART_save_as", RQ_err_file_write);
+    EXPECT_EQ(cgm_import_to_part_file(), -1002);
+    EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/overlay.prt"));
+    EXPECT_EQ(first_error_code, RQ_err_file_write);
+    EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);  // closed all the same
+}
+
+}  // namespace

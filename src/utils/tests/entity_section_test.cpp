@@ -1,0 +1,223 @@
+// The entity section and the displayed texts: the whole section of the
+// annotations sample against its golden file, the type selection, the text
+// line limit, the renaming, and the syslog lines of skipped associativity
+// and failing appended texts.
+#include "utils/entity_section.hpp"
+
+#include <rq/rq.h>
+#include <standin/testing.hpp>
+
+#include "common/text_buffer.hpp"
+#include "golden_support.hpp"
+#include "test_support.hpp"
+#include "utils/displayed_texts.hpp"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+using nlohmann::json;
+using standin::PartBuilder;
+
+class EntitySectionTest : public kvtx_test::GlobalStateTest {
+  protected:
+    void SetUp() override {
+        GlobalStateTest::SetUp();
+        folder_ = kvtx_test::fresh_folder("entity_section");
+        report_ = folder_ + "/report.xml";
+        copy_text(glob_xml_file, report_.c_str());
+        copy_text(log_file_in_use, (folder_ + "/run.log").c_str());
+        saved_detail_option_ = detail_option;
+    }
+    void TearDown() override {
+        copy_text(detail_option, saved_detail_option_.c_str());
+        GlobalStateTest::TearDown();
+    }
+    void open_sample(const std::string& leaf) {
+        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
+        tag_t part = NULL_TAG;
+        RQ_PART_load_status_t status{};
+        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
+    }
+    std::string section(const char* option) {
+        copy_text(detail_option, option);
+        std::remove(report_.c_str());
+        EXPECT_EQ(write_entities(), 0);
+        return kvtx_test::read_file(report_);
+    }
+    static int syslog_count(const std::string& text) {
+        const auto& entries = standin::syslog_entries();
+        return static_cast<int>(
+            std::count_if(entries.begin(), entries.end(),
+                          [&](const std::string& e) { return e.find(text) != std::string::npos; }));
+    }
+    static tag_t tag_of(const PartBuilder& b, std::int64_t id) {
+        return RQ_TAG_ask_tag_of_handle(b.handle(id).c_str());
+    }
+
+    std::string folder_, report_, saved_detail_option_;
+};
+
+TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
+    open_sample("annotations.prt");
+    kvtx_test::expect_matches_golden(section("25,26"), "entity_section_annotations.xml");
+
+    // Subtype 5 skips the associativity query; the failing query is the
+    // part's first error; the thrown appended text is reported once.
+    EXPECT_EQ(syslog_count("3124 kavotalvex_utils Jump Over 25/5\n"), 1);
+    EXPECT_EQ(first_error_code, 11);
+    EXPECT_NE(std::string(first_error_message).find("[3134]"), std::string::npos);
+    EXPECT_EQ(syslog_count(
+                  "\nException Cannot read the above text of the dimension 4253 kavotalvex_utils"),
+              1);
+    EXPECT_EQ(syslog_count("Exception"), 1);  // the note whose GetText throws leaves no trace
+}
+
+TEST_F(EntitySectionTest, ListedObjectsAreRenamedToTheirTags) {
+    open_sample("annotations.prt");
+    section("26, 70");
+    const tag_t part = RQ_ASSEM_ask_work_part();
+    int listed = 0;
+    for (tag_t t = RQ_OBJ_cycle_all(part, NULL_TAG); t != NULL_TAG; t = RQ_OBJ_cycle_all(part, t)) {
+        int type = 0, subtype = 0;
+        RQ_OBJ_ask_type_and_subtype(t, &type, &subtype);
+        char name[256] = "";
+        RQ_OBJ_ask_name(t, name);
+        if (type == RQ_dimension_type || type == RQ_solid_type) {
+            ++listed;
+            EXPECT_EQ(std::string(name), std::to_string(t));
+        } else if (type == RQ_drafting_entity_type && subtype == 1) {
+            EXPECT_NE(std::string(name), std::to_string(t));  // not listed, not renamed
+        }
+    }
+    EXPECT_EQ(listed, 10);
+    EXPECT_EQ(ask_timer_count(11), 0);  // slots are named by the check run, not here
+}
+
+TEST_F(EntitySectionTest, DetailOptionFieldsSelectTypes) {
+    PartBuilder b("select");
+    b.add(RQ_solid_type, 0, {{"name", "BODY"}});
+    b.add(RQ_point_type, 0);
+    ASSERT_NE(b.open(folder_ + "/select.prt"), NULL_TAG);
+    const std::string empty = "        <Entities>\n       </Entities>\n";
+    for (const char* option : {"All", "0", "1000", "-70", "", ",,", "99999999999999999999"})
+        EXPECT_EQ(section(option), empty) << "option " << option;
+
+    auto count_entities = [](const std::string& text) {
+        std::size_t n = 0;
+        for (std::size_t p = text.find("<Entity "); p != std::string::npos;
+             p = text.find("<Entity ", p + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count_entities(section("70abc")), 1u);   // digits followed by letters
+    EXPECT_EQ(count_entities(section(" 2,,70")), 2u);  // leading blank; empty field between
+    const std::string body = section("70");
+    EXPECT_EQ(body,
+              "        <Entities>\n"
+              "         <Entity xsi:type=\"Entity_Type70_SubType0\">\n"
+              "          <Handle>select:1</Handle>\n"
+              "          <Name>" +
+                  std::to_string(tag_of(b, 1)) +
+                  "</Name>\n"
+                  "          <Type>70</Type>\n"
+                  "          <Subtype>0</Subtype>\n"
+                  "          <Status>3</Status>\n"
+                  "            <Displayable>1</Displayable>\n"
+                  "            <Tansferable>1</Tansferable>\n"
+                  "            <ViewDependent></ViewDependent>\n"
+                  "         </Entity>\n"
+                  "       </Entities>\n");
+}
+
+TEST_F(EntitySectionTest, TextLinesLongerThan511AreLeftOut) {
+    PartBuilder b("lines");
+    const std::string line511(511, 'a');
+    const std::string line512(512, 'b');
+    json blocks = json::array({json{{"type", 1}, {"lines", {line511, line512, "x<y"}}},
+                               json{{"type", 2}, {"lines", json::array()}}});
+    b.add(RQ_drafting_entity_type, 3, {{"drafting", json{{"text_blocks", blocks}}}});
+    b.add(RQ_drafting_entity_type, 3, {{"name", "NO_BLOCKS"}});
+    ASSERT_NE(b.open(folder_ + "/lines.prt"), NULL_TAG);
+    const std::string text = section("25");
+    EXPECT_NE(text.find("<Text>" + line511 + "</Text>"), std::string::npos);
+    EXPECT_EQ(text.find(line512), std::string::npos);
+    EXPECT_NE(text.find("<Text>x&lt;y</Text>"), std::string::npos);
+    EXPECT_NE(text.find("<TextNumLines>3</TextNumLines>"), std::string::npos);
+    // Blocks without lines still give DisplayedTexts; no blocks give none.
+    EXPECT_EQ(text.find("<TextBlocksN>2</TextBlocksN>"), text.find("<TextBlocksN>"));
+    EXPECT_NE(text.find("               <Texts>\n               </Texts>\n"), std::string::npos);
+    EXPECT_NE(text.find("             <TextBlocksN>0</TextBlocksN>\n         </Entity>"),
+              std::string::npos);
+    std::size_t displayed = 0;
+    for (std::size_t p = text.find("<DisplayedTexts>"); p != std::string::npos;
+         p = text.find("<DisplayedTexts>", p + 1))
+        ++displayed;
+    EXPECT_EQ(displayed, 1u);
+}
+
+TEST_F(EntitySectionTest, RefusedRenameShowsTheHostsName) {
+    PartBuilder b("refuse");
+    b.add(RQ_solid_type, 0, {{"name", "KEEP"}});
+    b.add(RQ_solid_type, 0);
+    ASSERT_NE(b.open(folder_ + "/refuse.prt"), NULL_TAG);
+    standin::set_fault("RQ_OBJ_set_name", 7, b.handle(1));
+    standin::set_fault("RQ_OBJ_set_name", 7, b.handle(2));
+    const std::string text = section("70");
+    EXPECT_NE(text.find("<Name>KEEP</Name>"), std::string::npos);
+    // The unnamed second object shows the name buffer as the first left it.
+    const std::size_t first = text.find("<Name>KEEP</Name>");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(text.find("<Name>KEEP</Name>", first + 1), std::string::npos);
+}
+
+TEST_F(EntitySectionTest, EntityTimersCountEachListedObject) {
+    open_sample("annotations.prt");
+    set_timer_name("CHECK_ENTITY_SPECIFICA", 11);
+    set_timer_name("RQ_DRF_ask_associativity_data", 17);
+    set_timer_name("RQ_DRF_ask_draft_aid_text_info", 16);
+    set_timer_name("RQ_DRF_ask_draft_aid_text_info", 18);
+    set_timer_name("RQ_SKET_ask_dim_status", 19);
+    section("25,26");
+    EXPECT_EQ(ask_timer_count(11), 15);  // 6 drafting objects and 9 dimensions
+    EXPECT_EQ(ask_timer_count(17), 13);  // all but subtypes 5 and 37
+    EXPECT_EQ(ask_timer_count(16), 14);  // all but subtype 37
+    EXPECT_EQ(ask_timer_count(18), ask_timer_count(16));
+    EXPECT_EQ(ask_timer_count(19), 14);  // one per text line
+}
+
+// ---- displayed texts on their own --------------------------------------------------
+TEST_F(EntitySectionTest, DisplayedTextsOfEveryDimensionSubtype) {
+    PartBuilder b("dims");
+    for (int subtype = 1; subtype <= 18; ++subtype)
+        b.add(RQ_dimension_type, subtype, {{"dimension", {{"above", {"A"}}, {"before", {"B"}}}}});
+    ASSERT_NE(b.open(folder_ + "/dims.prt"), NULL_TAG);
+    for (int subtype = 1; subtype <= 18; ++subtype) {
+        std::remove(report_.c_str());
+        EXPECT_EQ(write_displayed_texts(tag_of(b, subtype)), 0);
+        const bool has_class = subtype <= 16 && subtype != 12 && subtype != 15;
+        EXPECT_EQ(kvtx_test::read_file(report_),
+                  has_class ? "              <DisplayedBeforeText>B</DisplayedBeforeText>\n"
+                              "              <DisplayedAboveText>A</DisplayedAboveText>\n"
+                            : "")
+            << "subtype " << subtype;
+    }
+    // A tag the host does not know: the type query fails, nothing is written.
+    std::remove(report_.c_str());
+    EXPECT_EQ(write_displayed_texts(999999), 0);
+    EXPECT_EQ(kvtx_test::read_file(report_), "");
+    EXPECT_EQ(syslog_count("RQ_OBJ_ask_type_and_subtype(elt_id, type, subtype)"), 1);
+}
+
+TEST_F(EntitySectionTest, DisplayedTextsWithoutWorkPartWriteNothing) {
+    PartBuilder b("gone");
+    b.add(RQ_drafting_entity_type, 1, {{"drafting", {{"text", {"T"}}}}});
+    ASSERT_NE(b.open(folder_ + "/gone.prt"), NULL_TAG);
+    const tag_t note = tag_of(b, 1);
+    RQ_PART_close_all();
+    EXPECT_EQ(write_displayed_texts(note), 0);
+    EXPECT_FALSE(kvtx_test::file_exists(report_));
+}
+
+}  // namespace

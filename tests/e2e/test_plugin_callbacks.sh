@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The talvex_intern plug-in in the host program: start-up registration, the
+# callback actions chosen by reason code (attributes deleted on save, a locked
+# one kept, line widths set on change of work part), the save check with its
+# "_CB2-Post" report and run log, and the change-of-work-part check with its
+# "_CB1-Pre" report at the assembly level read from KVTX_MAXASSEMBLYLEVEL.
+source "$(dirname "$0")/lib.sh"
+
+HOST_PROGRAM="$KVTX_BIN_DIR/host/kavohost-run"
+PLUGIN="$KVTX_BIN_DIR/src/libtalvex_intern.so"
+mkdir data out
+cp "$KVTX_SOURCE_DIR/tests/e2e/data/plugin/cb_part.prt" data/cb_part.prt
+unset TALVEX_CALLBACK_DeleteAttributes TALVEX_CALLBACK_SetLineWidthPreferences \
+      TALVEX_CALLBACK_Structure_sync KVTX_MAXASSEMBLYLEVEL KVTX_detail_option 2>/dev/null || true
+
+cat >callbacks.script <<SCRIPT
+load $PLUGIN
+sta
+set TALVEX_CALLBACK_DeleteAttributes SAVEP,CHWOP
+set TALVEX_CALLBACK_SetLineWidthPreferences xxCHWOPxx chwop
+set TALVEX_CALLBACK_Structure_sync
+set VRELII_CONVERT_LEGACY_THIN_LINEWIDTH_TO_NEW_LINEWIDTH 1
+set VRELII_CONVERT_LEGACY_NORMAL_LINEWIDTH_TO_NEW_LINEWIDTH 5
+set VRELII_CONVERT_LEGACY_THICK_LINEWIDTH_TO_NEW_LINEWIDTH 9
+set KVTX_outdir out/
+open data/cb_part.prt
+set TALVEX_SAVE_CALLBACK_ACTION
+save
+callbacks
+unset TALVEX_SAVE_CALLBACK_ACTION
+set TALVEX_CHANGE_WORKPART_ACTION
+set KVTX_MAXASSEMBLYLEVEL 2
+event cwp
+callbacks
+unset TALVEX_CHANGE_WORKPART_ACTION
+save
+close_all
+
+unload
+SCRIPT
+
+rm -f syslog.txt listing.txt
+set +e
+"$HOST_PROGRAM" callbacks.script >stdout.txt 2>stderr.txt
+EXIT_CODE=$?
+set -e
+expect_exit 0
+compare_golden syslog.txt syslog.txt
+compare_golden listing.txt listing.txt
+compare_golden stdout.txt stdout.txt
+compare_golden stderr.txt stderr.txt
+compare_golden out/cb_part_CB2-Post.xml cb_part_CB2-Post.xml
+compare_golden out/cb_part_CB2-Post.xml.log cb_part_CB2-Post.xml.log
+compare_golden out/cb_part_CB1-Pre.xml cb_part_CB1-Pre.xml
+compare_golden out/cb_part_CB1-Pre.xml.log cb_part_CB1-Pre.xml.log
+# The last save stored what the actions changed: the unlocked attribute is
+# gone, the locked one stays, and the line widths are 1+4, 5+4 and 9+4.
+expect_contains data/cb_part.prt '"line_width_map": [5,9,13]'
+expect_contains data/cb_part.prt '"CHECKED_OUT_BY"'
+if grep -qF 'VRELII_JT_DETAILS' data/cb_part.prt; then fail "VRELII_JT_DETAILS was not deleted"; fi
+finish
