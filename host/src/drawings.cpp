@@ -5,6 +5,7 @@
 
 #include "faults.hpp"
 #include "memory.hpp"
+#include "sheet_index.hpp"
 #include "store.hpp"
 
 using namespace standin;
@@ -318,16 +319,12 @@ RQ_API int uc6499(const char* sheet_name, char views_text[400]) {
     if (int code = fault_code_for_name("uc6499", sheet_name)) return code;
     const Part* part = work_part();
     if (part == nullptr) return RQ_err_no_work_part;
-    for (tag_t t = next_of_type(*part, RQ_drawing_type, NULL_TAG); t != NULL_TAG;
-         t = next_of_type(*part, RQ_drawing_type, t)) {
-        const Object* o = live(t);
-        if (o == nullptr || !o->name || *o->name != sheet_name) continue;
-        const Sheet* sheet = sheet_of(t);
-        copy_out(views_text, kViewsTextSize,
-                 sheet->views_text ? *sheet->views_text : member_view_names(*sheet));
-        return 0;
-    }
-    return RQ_err_not_found;
+    const Object* o = find_sheet_by_name(*part, sheet_name);
+    const Sheet* sheet = o != nullptr ? sheet_of(o->tag) : nullptr;
+    if (sheet == nullptr) return RQ_err_not_found;
+    copy_out(views_text, kViewsTextSize,
+             sheet->views_text ? *sheet->views_text : member_view_names(*sheet));
+    return 0;
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include "cgm/cgm_writer.hpp"
 #include "cgm/sheet_picture.hpp"
 #include "faults.hpp"
+#include "sheet_index.hpp"
 #include "store.hpp"
 
 using namespace standin;
@@ -31,16 +32,6 @@ const ResetRegistration reset_registration;
 const Object* live_sheet(tag_t tag) {
     const Object* o = find_object(tag);
     return o != nullptr && !o->erased && o->type == RQ_drawing_type ? o : nullptr;
-}
-
-// The first sheet of the work part with that name.
-const Object* sheet_named(const Part& part, const char* name) {
-    for (tag_t t = next_of_type(part, RQ_drawing_type, NULL_TAG); t != NULL_TAG;
-         t = next_of_type(part, RQ_drawing_type, t)) {
-        const Object* o = live_sheet(t);
-        if (o != nullptr && o->name && *o->name == name) return o;
-    }
-    return nullptr;
 }
 
 int export_sheet(const Object& sheet, const char* metafile_name, const char* path,
@@ -85,7 +76,7 @@ RQ_API int uc6410(const char* sheet_name, const char* path, int /*format*/, int 
     if (int code = fault_code_for_name("uc6410", sheet_name)) return code;
     const Part* part = work_part();
     if (part == nullptr) return RQ_err_no_work_part;
-    const Object* sheet = sheet_named(*part, sheet_name);
+    const Object* sheet = find_sheet_by_name(*part, sheet_name);
     if (sheet == nullptr) return RQ_err_not_found;
     cgm::ColourRule colour = [colour_table](int c) {
         return colour_table != nullptr && c >= 1 && c <= kLegacyTableSize ? colour_table[c - 1] : c;

@@ -67,6 +67,7 @@ std::string handle_text(const std::string& part_id, std::int64_t id) {
 namespace {
 // Enters an object into the session's tables and the part's lists.
 Object& store_object(Session& s, Part& part, std::unique_ptr<Object> object) {
+    ++s.generation;
     Object& stored = *object;
     register_tag(s, stored);
     register_handle(s, stored);
@@ -124,6 +125,7 @@ void mark_modified(Part& part) {
 }
 
 void touch_object(Object& object) {
+    ++session().generation;
     Part* part = find_part(object.part);
     if (part == nullptr) return;
     object.modified_version = std::max(object.modified_version, part->version + 1);

@@ -137,10 +137,10 @@ struct Sheet {
     tag_t sheet_view = NULL_TAG;
     std::vector<tag_t> views;  // member views, in order
     bool out_of_date = false;
-    bool stays_out_of_date = false;         // a view update never clears the flag
-    std::optional<std::string> views_text;  // uc6499; none: the member views' names
-    bool views_linked = false;              // member views know their sheet
-    int stale_views = 0;                    // member views out of date (once linked)
+    bool stays_out_of_date = false;             // a view update never clears the flag
+    std::optional<std::string> views_text;      // uc6499; none: the member views' names
+    bool views_linked = false;                  // member views know their sheet
+    int stale_views = 0;                        // member views out of date (once linked)
     std::optional<std::array<double, 2>> size;  // width, height; none: 420 x 297
     std::vector<SheetGraphic> drawing;          // the sheet's own 2D content
 };
@@ -339,6 +339,9 @@ struct Session {
     int update_fail_option = 0;
     RQ_ASSEM_options_t assem_options{2, 0, 0, 1, 186, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0};
 
+    // Raised by every change to an object (added, renamed, deleted, ...);
+    // lookup caches compare it to know they are current.
+    std::uint64_t generation = 0;
     tag_t next_tag = 1;
     std::vector<Object*> tag_table;  // index = tag; null for parts and unused tags
     std::vector<std::unique_ptr<Object>> objects;

@@ -61,6 +61,12 @@ void export_sheet(tag_t sheet, const char* sheet_name, const char* cgm_prefix) {
         write_log(log_file_in_use, "Error: CGM file name too long for %s", sheet_name);
         return;
     }
+    if (std::strchr(sheet_name, '/') != nullptr) {
+        // The sheet name would carry the file out of the export folder.
+        write_log(log_file_in_use, "Error: CGM file name of %s leaves the export folder",
+                  sheet_name);
+        return;
+    }
     write_log(log_file_in_use, "CGM: cgm_extract_dir (%s)", cgm_extract_dir);
     char path[kFileNameSize] = "";
     check_rq_result(uc4575(cgm_extract_dir, 0, cgm_file, path), kLineJoinPath, kUtilsUnit);

@@ -247,10 +247,10 @@ class Dimension : public Annotation {
     AppendedText* GetAppendedText();
 };
 
-#define KAVOOPEN_DIMENSION_CLASS(name)   \
-    class name : public Dimension {      \
-      public:                            \
-        using Dimension::Dimension;      \
+#define KAVOOPEN_DIMENSION_CLASS(name) \
+    class name : public Dimension {    \
+      public:                          \
+        using Dimension::Dimension;    \
     }
 KAVOOPEN_DIMENSION_CLASS(HorizontalDimension);     // subtype 1
 KAVOOPEN_DIMENSION_CLASS(VerticalDimension);       // 2

@@ -424,8 +424,8 @@ RQ_API int RQ_PLOT_ask_session_job_options(RQ_PLOT_job_options_t* options);
 RQ_API int RQ_PLOT_set_session_job_options(const RQ_PLOT_job_options_t* options);
 /* Writes the sheet as a binary CGM file at path; options NULL: the session's.
  * reserved must be NULL. */
-RQ_API int RQ_PLOT_save_cgm(tag_t sheet, const RQ_PLOT_job_options_t* options,
-                            const char* job_name, const void* reserved, const char* path);
+RQ_API int RQ_PLOT_save_cgm(tag_t sheet, const RQ_PLOT_job_options_t* options, const char* job_name,
+                            const void* reserved, const char* path);
 /* Legacy export of the work part's sheet of that name as a binary CGM file;
  * colour c (1..15) is written as colour_table[c - 1]. */
 RQ_API int uc6410(const char* sheet_name, const char* path, int format, int mode,

@@ -130,10 +130,10 @@ TEST_F(CgmExportTest, OtherColourOptionsWriteNoFile) {
 }
 
 TEST_F(CgmExportTest, FailingExportsAreLoggedAndTheNextSheetFollows) {
-    // A slash in a sheet name stays in the file name, which then names a
-    // folder that does not exist; a scripted failure stops the last sheet.
+    // A sheet name with a slash would put its file outside the export folder
+    // and is refused; a scripted failure stops the last sheet.
     PartBuilder b("sheets");
-    b.add(RQ_drawing_type, 0, {{"name", "A/B"}});
+    b.add(RQ_drawing_type, 0, {{"name", "../B"}});
     b.add(RQ_drawing_type, 0, {{"name", "GOOD"}});
     b.add(RQ_drawing_type, 0, {{"name", "SCRIPTED"}});
     open(b);
@@ -142,6 +142,7 @@ TEST_F(CgmExportTest, FailingExportsAreLoggedAndTheNextSheetFollows) {
     EXPECT_EQ(extract_cgm_files("p"), 0);
     kvtx_test::expect_matches_golden(log(), "cgm_export_failures.log");
     EXPECT_EQ(written_files(), (std::set<std::string>{"p_GOOD.cgm"}));
+    EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/B.cgm"));
     EXPECT_EQ(first_error_code, RQ_err_cgm_write);
 }
 
