@@ -164,10 +164,6 @@ ordered_json texts_json(const std::vector<std::string>& texts) {
     return j;
 }
 
-void put_ref(ordered_json& j, const char* key, tag_t tag, const SaveContext& context) {
-    if (std::int64_t id = context.id_of(tag)) j[key] = id;
-}
-
 void save_drafting(const Object& object, ordered_json& entry, const SaveContext& context) {
     if (!object.drafting) return;
     const Drafting& d = *object.drafting;

@@ -133,25 +133,6 @@ class Reader {
     bool ok_ = true;
 };
 
-template <std::size_t N>
-ordered_json numbers_json(const std::array<double, N>& values) {
-    ordered_json j = ordered_json::array();
-    for (double v : values) j.push_back(number_to_json(v));
-    return j;
-}
-
-ordered_json ids_json(const std::vector<tag_t>& tags, const SaveContext& context) {
-    ordered_json j = ordered_json::array();
-    for (tag_t t : tags) {
-        if (std::int64_t id = context.id_of(t)) j.push_back(id);
-    }
-    return j;
-}
-
-void put_ref(ordered_json& j, const char* key, tag_t tag, const SaveContext& context) {
-    if (std::int64_t id = context.id_of(tag)) j[key] = id;
-}
-
 // ---- view ---------------------------------------------------------------------
 bool load_view(const ordered_json& value, Object& object, const LoadContext& context,
                std::string& error) {

@@ -343,25 +343,6 @@ Shape shape_of(const std::string& name, const std::string& where) {
     fail(where + ": unknown shape \"" + name + "\"");
 }
 
-template <std::size_t N>
-ordered_json numbers_json(const std::array<double, N>& values) {
-    ordered_json j = ordered_json::array();
-    for (double v : values) j.push_back(number_to_json(v));
-    return j;
-}
-
-ordered_json ids_json(const std::vector<tag_t>& tags, const SaveContext& context) {
-    ordered_json j = ordered_json::array();
-    for (tag_t t : tags) {
-        if (std::int64_t id = context.id_of(t)) j.push_back(id);
-    }
-    return j;
-}
-
-void put_ref(ordered_json& j, const char* key, tag_t tag, const SaveContext& context) {
-    if (std::int64_t id = context.id_of(tag)) j[key] = id;
-}
-
 void read_payloads(const Fields& f, Object& o, const LoadContext& context) {
     if (const ordered_json* v = f.find("point")) {
         Fields p(*v, f.where() + ", point");
@@ -791,6 +772,18 @@ std::string layout(const ordered_json& doc) {
 }
 
 }  // namespace
+
+ordered_json ids_json(const std::vector<tag_t>& tags, const SaveContext& context) {
+    ordered_json j = ordered_json::array();
+    for (tag_t t : tags) {
+        if (std::int64_t id = context.id_of(t)) j.push_back(id);
+    }
+    return j;
+}
+
+void put_ref(ordered_json& j, const char* key, tag_t tag, const SaveContext& context) {
+    if (std::int64_t id = context.id_of(tag)) j[key] = id;
+}
 
 // ---- public -----------------------------------------------------------------
 bool LoadContext::resolve(const ordered_json& value, tag_t& tag, std::string& error) const {

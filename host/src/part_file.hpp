@@ -5,9 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "store.hpp"
 
@@ -64,5 +66,17 @@ const std::string& last_part_file_error();
 // Numbers that may be NaN or infinite are written as "nan", "inf", "-inf".
 ordered_json number_to_json(double value);
 bool number_from_json(const ordered_json& value, double& out);
+
+// Savers' helpers: a fixed row of numbers as a JSON array; the ids of the
+// tags that are written (others left out); a reference stored under `key`
+// only when its object is written.
+template <std::size_t N>
+ordered_json numbers_json(const std::array<double, N>& values) {
+    ordered_json j = ordered_json::array();
+    for (double v : values) j.push_back(number_to_json(v));
+    return j;
+}
+ordered_json ids_json(const std::vector<tag_t>& tags, const SaveContext& context);
+void put_ref(ordered_json& j, const char* key, tag_t tag, const SaveContext& context);
 
 }  // namespace standin

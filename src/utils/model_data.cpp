@@ -6,6 +6,7 @@
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "utils/run_log.hpp"
+#include "utils/work_part_objects.hpp"
 #include "utils/xml_writer.hpp"
 
 namespace {
@@ -28,16 +29,6 @@ void write_plain(const char* line) {
     append_line_to_file(glob_xml_file, line);
 }
 
-// Calls visit(tag) for each object of the type in the work part, in host order.
-template <typename Visit>
-void for_each_object_of_type(int type, Visit visit) {
-    const tag_t part = RQ_ASSEM_ask_work_part();
-    tag_t object = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(part, type, &object) == 0 && object != NULL_TAG) {
-        visit(object);
-    }
-}
-
 void write_refsets() {
     write_plain("      <Refsets>");
     write_xml_line(glob_xml_file, "        <Refset>");
@@ -45,7 +36,7 @@ void write_refsets() {
     write_entire_part_mass_props();
     write_xml_line(glob_xml_file, "        </Refset>");
 
-    for_each_object_of_type(RQ_reference_set_type, [](tag_t reference_set) {
+    for_each_in_work_part(RQ_reference_set_type, [](tag_t reference_set) {
         char name[kRefsetNameSize] = "";  // a set without a name is written with an empty one
         RQ_OBJ_ask_name(reference_set, name);
         write_xml_line(glob_xml_file, "        <Refset>");
@@ -122,7 +113,7 @@ void write_feature(tag_t feature, int n, FeatureTotals& totals) {
 void write_features() {
     write_plain("       <Features>");
     FeatureTotals totals;
-    for_each_object_of_type(RQ_feature_type, [&totals](tag_t feature) {
+    for_each_in_work_part(RQ_feature_type, [&totals](tag_t feature) {
         ++totals.features;
         write_feature(feature, totals.features, totals);
     });

@@ -8,6 +8,7 @@
 
 #include "common/run_settings.hpp"
 #include "utils/run_log.hpp"
+#include "utils/work_part_objects.hpp"
 
 namespace {
 
@@ -26,16 +27,6 @@ constexpr int kUpdateFailOption = 5;
 constexpr int kSheetOutOfDate = 200;  // the tool's own code
 constexpr int kNameSize = 385;
 constexpr const char kAllSheets[] = "_All_";
-
-// Calls visit(object) for each object of the type in the work part.
-template <typename Visit>
-void for_each_in_work_part(int type, Visit visit) {
-    const tag_t part = RQ_ASSEM_ask_work_part();
-    tag_t object = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(part, type, &object) == 0 && object != NULL_TAG) {
-        visit(object);
-    }
-}
 
 // A feature's name and type, as the host gives them (empty when it gives none).
 struct FeatureTexts {

@@ -8,6 +8,7 @@ set -euo pipefail
 : "${KVTX_SOURCE_DIR:?KVTX_SOURCE_DIR must name the source folder}"
 
 KVTX_PROGRAM="$KVTX_BIN_DIR/src/kavotalvex"
+HOST_PROGRAM="$KVTX_BIN_DIR/host/kavohost-run"
 TEST_NAME="$(basename "$0" .sh)"
 TEST_NAME="${TEST_NAME#test_}"
 GOLDEN_DIR="$KVTX_SOURCE_DIR/tests/e2e/golden/$TEST_NAME"
@@ -38,6 +39,16 @@ run_kavotalvex() {
     rm -f "$WORK/syslog.txt" "$WORK/listing.txt"
     set +e
     "$KVTX_PROGRAM" "$@" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt"
+    EXIT_CODE=$?
+    set -e
+}
+
+# Runs the stand-in host program on a script file, with the outputs and exit
+# code kept as run_kavotalvex keeps them.
+run_host_script() {
+    rm -f "$WORK/syslog.txt" "$WORK/listing.txt"
+    set +e
+    "$HOST_PROGRAM" "$1" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt"
     EXIT_CODE=$?
     set -e
 }
@@ -87,6 +98,15 @@ compare_golden() {
         cat "$WORK/diff.txt" >&2
         fail "$name differs from $golden"
     fi
+}
+
+# The host's syslog and listing window and the run's standard output and
+# error, each with the golden file of the same name.
+compare_run_outputs() {
+    compare_golden syslog.txt syslog.txt
+    compare_golden listing.txt listing.txt
+    compare_golden stdout.txt stdout.txt
+    compare_golden stderr.txt stderr.txt
 }
 
 expect_missing() {

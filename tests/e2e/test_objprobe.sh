@@ -4,7 +4,6 @@
 # plug-in that exports the same entry names and traces the part events.
 source "$(dirname "$0")/lib.sh"
 
-HOST_PROGRAM="$KVTX_BIN_DIR/host/kavohost-run"
 OBJPROBE="$KVTX_BIN_DIR/src/libobjprobe.so"
 TRACER="$KVTX_BIN_DIR/host/libkavohost_test_plugin_a.so"
 mkdir data
@@ -47,15 +46,8 @@ use 1
 unload
 SCRIPT
 
-rm -f syslog.txt listing.txt
-set +e
-"$HOST_PROGRAM" probe.script >stdout.txt 2>stderr.txt
-EXIT_CODE=$?
-set -e
+run_host_script probe.script
 expect_exit 0
-compare_golden listing.txt listing.txt
-compare_golden syslog.txt syslog.txt
-compare_golden stdout.txt stdout.txt
-compare_golden stderr.txt stderr.txt
+compare_run_outputs
 expect_contains data/probe.prt '"name":"NEW_BODY"'
 finish

@@ -6,7 +6,6 @@
 # "_CB1-Pre" report at the assembly level read from KVTX_MAXASSEMBLYLEVEL.
 source "$(dirname "$0")/lib.sh"
 
-HOST_PROGRAM="$KVTX_BIN_DIR/host/kavohost-run"
 PLUGIN="$KVTX_BIN_DIR/src/libtalvex_intern.so"
 mkdir data out
 cp "$KVTX_SOURCE_DIR/tests/e2e/data/plugin/cb_part.prt" data/cb_part.prt
@@ -39,16 +38,9 @@ close_all
 unload
 SCRIPT
 
-rm -f syslog.txt listing.txt
-set +e
-"$HOST_PROGRAM" callbacks.script >stdout.txt 2>stderr.txt
-EXIT_CODE=$?
-set -e
+run_host_script callbacks.script
 expect_exit 0
-compare_golden syslog.txt syslog.txt
-compare_golden listing.txt listing.txt
-compare_golden stdout.txt stdout.txt
-compare_golden stderr.txt stderr.txt
+compare_run_outputs
 compare_golden out/cb_part_CB2-Post.xml cb_part_CB2-Post.xml
 compare_golden out/cb_part_CB2-Post.xml.log cb_part_CB2-Post.xml.log
 compare_golden out/cb_part_CB1-Pre.xml cb_part_CB1-Pre.xml

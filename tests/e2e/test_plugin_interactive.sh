@@ -6,7 +6,6 @@
 # characters; the unload entries print nothing.
 source "$(dirname "$0")/lib.sh"
 
-HOST_PROGRAM="$KVTX_BIN_DIR/host/kavohost-run"
 PLUGIN="$KVTX_BIN_DIR/src/libtalvex_intern.so"
 ODD_DIR='odd dir;touch INJECTED;$(touch INJECTED2)'
 mkdir data "$ODD_DIR"
@@ -28,16 +27,9 @@ usr
 unload
 SCRIPT
 
-rm -f syslog.txt listing.txt
-set +e
-"$HOST_PROGRAM" interactive.script >stdout.txt 2>stderr.txt
-EXIT_CODE=$?
-set -e
+run_host_script interactive.script
 expect_exit 0
-compare_golden syslog.txt syslog.txt
-compare_golden listing.txt listing.txt
-compare_golden stdout.txt stdout.txt
-compare_golden stderr.txt stderr.txt
+compare_run_outputs
 compare_golden args.txt args.txt
 compare_golden "$ODD_DIR/bracket.xml" bracket.xml
 expect_missing INJECTED

@@ -261,6 +261,7 @@ class MetafileReader {
     bool descriptor(const Element& e, Settings& target);
     bool defaults_replacement(const Element& e);
     bool picture_setting(const Element& e, Settings& target);
+    bool real_precision(const Element& e, Params& p, RealFormat& target);
     bool primitive(const Element& e);
     bool closed_figure(const Element& e, Params& p);
     bool arcs(const Element& e, Params& p);
@@ -431,15 +432,22 @@ bool MetafileReader::descriptor(const Element& e, Settings& target) {
             return fail_at(e, "the precision is not 8, 16, 24 or 32 bits");
         target.integer_bits = static_cast<int>(bits);
     } else if (e.code == kRealPrecision) {
-        RealFormat format;
-        format.fixed = p.enumeration() == 1;
-        format.first = static_cast<int>(p.integer());
-        format.second = static_cast<int>(p.integer());
-        if (!checked(e, p)) return false;
-        if (!supported(format)) return fail_at(e, "a real precision the binary encoding lacks");
-        target.real = format;
+        if (!real_precision(e, p, target.real)) return false;
     }
     current_ = defaults_;
+    return true;
+}
+
+// REAL PRECISION and VDC REAL PRECISION: fixed or floating point and the
+// sizes of its two parts, only as the binary encoding knows them.
+bool MetafileReader::real_precision(const Element& e, Params& p, RealFormat& target) {
+    RealFormat format;
+    format.fixed = p.enumeration() == 1;
+    format.first = static_cast<int>(p.integer());
+    format.second = static_cast<int>(p.integer());
+    if (!checked(e, p)) return false;
+    if (!supported(format)) return fail_at(e, "a real precision the binary encoding lacks");
+    target = format;
     return true;
 }
 
@@ -482,13 +490,7 @@ bool MetafileReader::picture_setting(const Element& e, Settings& target) {
             return fail_at(e, "the precision is not 16, 24 or 32 bits");
         target.vdc_integer_bits = static_cast<int>(bits);
     } else if (e.code == kVdcRealPrecision) {
-        RealFormat format;
-        format.fixed = p.enumeration() == 1;
-        format.first = static_cast<int>(p.integer());
-        format.second = static_cast<int>(p.integer());
-        if (!checked(e, p)) return false;
-        if (!supported(format)) return fail_at(e, "a real precision the binary encoding lacks");
-        target.vdc_real = format;
+        if (!real_precision(e, p, target.vdc_real)) return false;
     } else if (e.code == kCharacterHeight) {
         const double height = p.vdc();
         if (!checked(e, p)) return false;

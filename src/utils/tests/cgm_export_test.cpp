@@ -46,20 +46,13 @@ class CgmExportTest : public kvtx_test::GlobalStateTest {
         GlobalStateTest::TearDown();
         std::filesystem::remove_all(folder_);
     }
-    static void open_sample() {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/drafting.prt";
-        RQ_PART_load_status_t status{};
-        tag_t part = NULL_TAG;
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
-    }
+    static void open_sample() { kvtx_test::open_sample_part("drafting.prt"); }
     void open(const PartBuilder& b, const std::string& leaf = "part.prt") {
         ASSERT_NE(b.open(folder_ + "/" + leaf), NULL_TAG);
     }
 
     std::string log() const {
-        std::string text;
-        for (const std::string& message : kvtx_test::logged_messages()) text += message + "\n";
-        return kvtx_test::mask_volatile(text, {{folder_, "<FOLDER>"}});
+        return kvtx_test::mask_volatile(kvtx_test::logged_text(), {{folder_, "<FOLDER>"}});
     }
     // The files of the export folder, each checked for its structure.
     std::set<std::string> written_files() const {

@@ -24,17 +24,8 @@ class DeleteDrawingsTest : public kvtx_test::GlobalStateTest {
         GlobalStateTest::TearDown();
         std::filesystem::remove_all(folder_);
     }
-    static void open_sample() {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/drafting.prt";
-        RQ_PART_load_status_t status{};
-        tag_t part = NULL_TAG;
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
-    }
-    static std::string log() {
-        std::string text;
-        for (const std::string& message : kvtx_test::logged_messages()) text += message + "\n";
-        return text;
-    }
+    static void open_sample() { kvtx_test::open_sample_part("drafting.prt"); }
+    static std::string log() { return kvtx_test::logged_text(); }
     static int sheets_left() {
         int n = 0;
         tag_t t = NULL_TAG;

@@ -2,6 +2,7 @@
 // utilities keep back to its start state, and small file helpers.
 #pragma once
 
+#include <rq/rq.h>
 #include <standin/testing.hpp>
 
 #include "common/run_settings.hpp"
@@ -62,6 +63,22 @@ inline std::vector<std::string> logged_messages() {
         if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
     }
     return messages;
+}
+
+// Those messages as one text, a line each.
+inline std::string logged_text() {
+    std::string text;
+    for (const std::string& message : logged_messages()) text += message + "\n";
+    return text;
+}
+
+// Opens samples/parts/<leaf> of the source tree; `part` (if given) gets its tag.
+inline void open_sample_part(const std::string& leaf, tag_t* part = nullptr) {
+    const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
+    RQ_PART_load_status_t status{};
+    tag_t opened = NULL_TAG;
+    ASSERT_EQ(RQ_PART_open(sample.c_str(), &opened, &status), 0);
+    if (part) *part = opened;
 }
 
 #ifdef KAVOTALVEX_PLUGIN
