@@ -46,7 +46,7 @@ class PdmTest : public HostTest {
               {"id": "A", "order": 1, "status": "Released",
                "datasets": [ {"type": "master", "name": "", "file": "parts/p4711_A.json"} ]},
               {"id": "B", "order": 2, "status": "Working",
-               "datasets": [ {"type": "spec", "name": "p4711_sheet", "file": "parts/p4711_B_sheet.json"},
+               "datasets": [ {"type": "drawing", "name": "p4711_sheet", "file": "parts/p4711_B_sheet.json"},
                              {"type": "master", "name": "", "file": "parts/p4711_B.json"} ]} ]},
             {"number": "0815", "revisions": [
               {"id": "A", "order": 1, "status": "Released",
@@ -293,14 +293,14 @@ TEST_F(PdmTest, OpeningEncodedNamesLoadsDatasets) {
     EXPECT_STREQ(description, "p4711_B");  // the default (master) dataset
     RQ_free(description);
 
-    ASSERT_EQ(RQ_PART_open("@DB/4711/B/spec/p4711_sheet", &part, &status), 0);
-    EXPECT_EQ(part_name(part), "@DB/4711/B/spec/p4711_sheet");
+    ASSERT_EQ(RQ_PART_open("@DB/4711/B/drawing/p4711_sheet", &part, &status), 0);
+    EXPECT_EQ(part_name(part), "@DB/4711/B/drawing/p4711_sheet");
     const Fields f = decode(part_name(part));
-    EXPECT_EQ(f.type, "spec");
+    EXPECT_EQ(f.type, "drawing");
     EXPECT_EQ(f.name, "p4711_sheet");
 
     tag_t kept = part;
-    for (const char* unknown : {"@DB/9999/A//", "@DB/4711/Z//", "@DB/4711/B/drawing/", "@DB////"}) {
+    for (const char* unknown : {"@DB/9999/A//", "@DB/4711/Z//", "@DB/4711/B/nosuch/", "@DB////"}) {
         EXPECT_EQ(RQ_PART_open(unknown, &part, &status), RQ_err_pdm_unknown) << unknown;
     }
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), kept);
@@ -354,7 +354,7 @@ TEST_F(PdmSampleTest, SampleDatabaseOpensEveryDataset) {
     for (auto& a : args) argv.push_back(a.data());
     ASSERT_EQ(RQ_VRELMGR_initialize(static_cast<int>(argv.size()), argv.data()), 0);
     for (const char* name :
-         {"@DB/4711/A//", "@DB/4711/B//", "@DB/4711/B/spec/p4711_sheet", "@DB/0815/A//"}) {
+         {"@DB/4711/A//", "@DB/4711/B//", "@DB/4711/B/drawing/p4711_sheet", "@DB/0815/A//"}) {
         tag_t part = NULL_TAG;
         RQ_PART_load_status_t status{};
         EXPECT_EQ(RQ_PART_open(name, &part, &status), 0) << name;

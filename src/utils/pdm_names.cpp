@@ -1,4 +1,4 @@
-// Product-data-management part names: a database specification or a bare part
+// Product-data-management part names: a database part name or a bare part
 // number becomes the encoded name the host opens; and the opening of a part.
 #include "utils/pdm_names.hpp"
 
@@ -44,22 +44,22 @@ void give_encoded_name(const char* encoded, char* out, std::size_t out_size) {
 
 // @DB<d>number<d>revision<d>type<d>name; with "@" as delimiter the leading "@"
 // counts as one, which shifts every field by one.
-int encode_database_specification(const char* part_name, char* out, std::size_t out_size) {
+int encode_database_part_name(const char* part_name, char* out, std::size_t out_size) {
     if (std::strlen(part_name) < 4) return 0;
 
-    char spec[kInputSize];
-    copy_text(spec, part_name);
-    const char delimiter = spec[3];
+    char name[kInputSize];
+    copy_text(name, part_name);
+    const char delimiter = name[3];
     const int shift = delimiter == '@' ? 1 : 0;
 
     static char part_number[kHostFieldSize];
     static char rev_id[kRevisionSize];
     static char part_file_type[kHostFieldSize];
     static char part_file_name[kHostFieldSize];
-    get_nth_field(spec, 1 + shift, delimiter, part_number);
-    get_nth_field(spec, 2 + shift, delimiter, rev_id);
-    get_nth_field(spec, 3 + shift, delimiter, part_file_type);
-    get_text_after_nth_delimiter(spec, 4 + shift, delimiter, part_file_name);
+    get_nth_field(name, 1 + shift, delimiter, part_number);
+    get_nth_field(name, 2 + shift, delimiter, rev_id);
+    get_nth_field(name, 3 + shift, delimiter, part_file_type);
+    get_text_after_nth_delimiter(name, 4 + shift, delimiter, part_file_name);
 
     std::printf("\n part_number=#%s#", part_number);
     std::printf("\n rev_id=#%s#", rev_id);
@@ -107,7 +107,7 @@ int build_vrelmgr_part_name(const char* part_name, char* out, std::size_t out_si
         return 0;
     }
     if (holds_database_marker(part_name)) {
-        return encode_database_specification(part_name, out, out_size);
+        return encode_database_part_name(part_name, out, out_size);
     }
     return encode_bare_number(part_name, out, out_size);
 }

@@ -1,26 +1,26 @@
 #!/usr/bin/env bash
-# The product-data-management branch: a database specification and bare part
+# The product-data-management branch: a database part name and bare part
 # numbers, revision rules accepted and refused, and report names of three and
 # four fields.
 source "$(dirname "$0")/lib.sh"
 
 export KAVOHOST_LORN_DB="$WORK/lorn"
 mkdir out
-run_kavotalvex -part=@DB/4711/A/master/ -outdir=out -log=spec.log -result=spec.txt \
+run_kavotalvex -part=@DB/4711/A/master/ -outdir=out -log=dbname.log -result=dbname.txt \
     "-LORN_revision_rule_name=Latest Released"
 expect_exit 0
-compare_golden spec.log spec.log
-compare_golden spec.txt spec_result.txt
+compare_golden dbname.log dbname.log
+compare_golden dbname.txt dbname_result.txt
 compare_golden out/4711_A_master.xml 4711_A_master.xml
-compare_golden stdout.txt spec_stdout.txt
+compare_golden stdout.txt dbname_stdout.txt
 
 printf '%s\n' 4711 '47 11' 0815 >numbers.txt
-run_kavotalvex -pim=yes -u=checker -p=secret -g=quality '-part=@db@4711@B@spec@p4711 sheet#1' \
+run_kavotalvex -pim=yes -u=checker -p=secret -g=quality '-part=@db@4711@B@drawing@p4711 sheet#1' \
     -partList=numbers.txt -outdir=out -log=numbers.log -result=numbers_result.txt \
     -LORN_revision_rule_name=NoSuchRule
 expect_exit 0
 compare_golden numbers.log numbers.log
 compare_golden numbers_result.txt numbers_result.txt
-compare_golden out/4711_B_spec_p4711_sheet_1.xml 4711_B_spec_p4711_sheet_1.xml
+compare_golden out/4711_B_drawing_p4711_sheet_1.xml 4711_B_drawing_p4711_sheet_1.xml
 compare_golden out/4711_B_.xml 4711_B_bare_number.xml
 finish

@@ -1,4 +1,4 @@
-// Product-data-management part names: the fields of a database specification
+// Product-data-management part names: the fields of a database part name
 // with any delimiter, short and overlong inputs, and the opening of a part.
 #include "utils/pdm_names.hpp"
 
@@ -34,7 +34,7 @@ TEST_F(PdmNamesTest, DatabaseSpecificationFieldsWithAnyDelimiterAndCase) {
 
 TEST_F(PdmNamesTest, MissingFieldsAreEmptyAndTheFileNameKeepsLaterDelimiters) {
     EXPECT_EQ(build("@DB/4711/A"), "@DB/4711/A//");
-    EXPECT_EQ(build("@DB/4711/A/spec/x/y"), "@DB/4711/A/spec/x%2Fy");
+    EXPECT_EQ(build("@DB/4711/A/drawing/x/y"), "@DB/4711/A/drawing/x%2Fy");
     EXPECT_NE(printed_.find("part_file_name=#x/y#"), std::string::npos);
 }
 
