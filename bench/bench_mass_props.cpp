@@ -13,7 +13,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 #include "utils/model_data.hpp"
 #include "utils/run_log.hpp"
 

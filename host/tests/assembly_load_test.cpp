@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 
 namespace {
 

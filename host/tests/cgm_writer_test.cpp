@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "cgm/cgm_writer.hpp"
 #include "cgm_structure.hpp"
+#include "drafting/cgm/cgm_writer.hpp"
 #include "host_fixture.hpp"
 
 namespace {

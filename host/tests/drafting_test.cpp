@@ -4,8 +4,8 @@
 #include <kavoopen/kavoopen.hpp>
 
 #include "host_fixture.hpp"
-#include "memory.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
+#include "session/memory.hpp"
 
 #include <map>
 #include <stdexcept>

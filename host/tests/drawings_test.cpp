@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "part_file.hpp"
-#include "store.hpp"
+#include "parts/part_file.hpp"
+#include "parts/store.hpp"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <kavoopen/kavoopen.hpp>
 
 #include "host_fixture.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 
 namespace {
 

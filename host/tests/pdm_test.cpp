@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "pdm.hpp"
+#include "pdm/pdm.hpp"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cgm/cgm_format.hpp"
 #include "cgm_structure.hpp"
+#include "drafting/cgm/cgm_format.hpp"
 #include "host_fixture.hpp"
 
 namespace {

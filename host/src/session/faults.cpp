@@ -1,0 +1,195 @@
+// The fault table: entries set by tests, read from part files and from the
+// file named by KAVOHOST_FAULTS.
+#include "session/faults.hpp"
+
+#include <standin/testing.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+#include "parts/store.hpp"
+#include "session/text_encoding.hpp"
+
+namespace standin {
+
+bool faults_set = false;
+
+namespace {
+
+std::vector<FaultEntry>& table() {
+    static std::vector<FaultEntry> entries;
+    return entries;
+}
+
+bool env_faults_loaded = false;
+
+bool matches_tag(const std::string& handle, tag_t object) {
+    if (handle.empty()) return true;
+    if (const Object* o = find_object(object)) return o->handle == handle;
+    if (const Part* p = find_part(object)) {
+        return p->name == handle || p->path == handle || p->part_id == handle;
+    }
+    return false;
+}
+
+// Takes the entry's code and uses one of its calls up.
+int fire(std::size_t index) {
+    auto& entries = table();
+    int code = entries[index].code;
+    if (entries[index].times > 0 && --entries[index].times == 0) {
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(index));
+        faults_set = !entries.empty();
+    }
+    return code;
+}
+
+}  // namespace
+
+int lookup_fault(const char* call, tag_t object) {
+    auto& entries = table();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].call == call && matches_tag(entries[i].handle, object)) return fire(i);
+    }
+    return 0;
+}
+
+int lookup_fault_by_name(const char* call, std::string_view name) {
+    auto& entries = table();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].call == call && (entries[i].handle.empty() || entries[i].handle == name)) {
+            return fire(i);
+        }
+    }
+    return 0;
+}
+
+void add_fault(FaultEntry entry) {
+    if (entry.times == 0) return;
+    table().push_back(std::move(entry));
+    faults_set = true;
+}
+
+namespace {
+
+// A text of a fault entry as the session holds it.
+bool fault_text(const nlohmann::json& value, FaultTexts texts, std::string& out,
+                std::string& error) {
+    if (texts == FaultTexts::utf8) return session_text(value, out, error);
+    if (!value.is_string()) {
+        error = "is not a text";
+        return false;
+    }
+    out = value.get<std::string>();
+    return true;
+}
+
+}  // namespace
+
+bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error,
+                 FaultTexts texts) {
+    if (!item.is_object()) {
+        error = "a fault entry is not an object";
+        return false;
+    }
+    auto call = item.find("call");
+    auto code = item.find("code");
+    std::string call_name;
+    std::string reason;
+    if (call == item.end() || !call->is_string() || call->get<std::string>().empty()) {
+        error = "a fault entry has no call name";
+        return false;
+    }
+    if (!fault_text(*call, texts, call_name, reason)) {
+        error = "fault call name " + reason;
+        return false;
+    }
+    if (code == item.end() || !code->is_number_integer()) {
+        error = "fault for " + call_name + " has no integer code";
+        return false;
+    }
+    entry = FaultEntry{};
+    entry.call = std::move(call_name);
+    entry.code = code->get<int>();
+    if (auto h = item.find("handle"); h != item.end()) {
+        if (!fault_text(*h, texts, entry.handle, reason)) {
+            error = "fault handle " + reason;
+            return false;
+        }
+    }
+    if (auto t = item.find("times"); t != item.end()) {
+        if (!t->is_number_integer()) {
+            error = "fault times is not an integer";
+            return false;
+        }
+        entry.times = t->get<int>();
+    }
+    return true;
+}
+
+void load_env_faults() {
+    if (env_faults_loaded) return;
+    env_faults_loaded = true;
+    const char* file = std::getenv("KAVOHOST_FAULTS");
+    if (file == nullptr || *file == '\0') return;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "kavohost: fault file %s is missing; ignored\n", file);
+        return;
+    }
+    nlohmann::json doc;
+    try {
+        doc = nlohmann::json::parse(in);  // refuses texts that are not valid UTF-8
+    } catch (const nlohmann::json::exception& e) {
+        std::fprintf(stderr, "kavohost: fault file %s is not valid JSON (%s); ignored\n", file,
+                     e.what());
+        return;
+    }
+    if (!doc.is_array()) {
+        std::fprintf(stderr, "kavohost: fault file %s is not a JSON array; ignored\n", file);
+        return;
+    }
+    for (const auto& item : doc) {
+        FaultEntry entry;
+        std::string error;
+        if (parse_fault(item, entry, error, FaultTexts::utf8)) {
+            add_fault(std::move(entry));
+        } else {
+            std::fprintf(stderr, "kavohost: fault file %s: %s; entry ignored\n", file,
+                         error.c_str());
+        }
+    }
+}
+
+void reset_faults() {
+    table().clear();
+    faults_set = false;
+    env_faults_loaded = false;
+}
+
+// ---- test interface ---------------------------------------------------------
+void set_fault(const std::string& call, int code, const std::string& handle, int times) {
+    add_fault(FaultEntry{call, code, handle, times});
+}
+
+void clear_faults() {
+    table().clear();
+    faults_set = false;
+}
+
+void load_faults(const nlohmann::json& fault_table) {
+    if (!fault_table.is_array()) throw std::invalid_argument("fault table is not a JSON array");
+    std::vector<FaultEntry> parsed;
+    for (const auto& item : fault_table) {
+        FaultEntry entry;
+        std::string error;
+        if (!parse_fault(item, entry, error, FaultTexts::session))
+            throw std::invalid_argument(error);
+        parsed.push_back(std::move(entry));
+    }
+    for (auto& entry : parsed) add_fault(std::move(entry));
+}
+
+}  // namespace standin
