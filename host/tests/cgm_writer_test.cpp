@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cgm/cgm_writer.hpp"
-#include "cgm_structure.hpp"
 #include "host_fixture.hpp"
+#include "support/cgm_structure.hpp"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cgm/cgm_format.hpp"
-#include "cgm_structure.hpp"
 #include "host_fixture.hpp"
+#include "support/cgm_structure.hpp"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
+#include "support/test_support.hpp"
 #include "utils/run_log.hpp"
-#include "utils/tests/test_support.hpp"
 
 namespace {
 
@@ -22,10 +22,7 @@ class CheckRunTest : public ::testing::Test {
         tag_t tag = NULL_TAG;
         ASSERT_EQ(RQ_PART_open((folder_ + "/cr1.prt").c_str(), &tag, nullptr), 0);
     }
-    void TearDown() override {
-        global_outdir[0] = '\0';
-        kvtx_test::reset_global_state();
-    }
+    void TearDown() override { kvtx_test::reset_global_state(); }
     std::string folder_;
 };
 

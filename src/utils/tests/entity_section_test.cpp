@@ -8,8 +8,8 @@
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 #include "utils/displayed_texts.hpp"
 
 #include <algorithm>
@@ -28,11 +28,6 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
         report_ = folder_ + "/report.xml";
         copy_text(glob_xml_file, report_.c_str());
         copy_text(log_file_in_use, (folder_ + "/run.log").c_str());
-        saved_detail_option_ = detail_option;
-    }
-    void TearDown() override {
-        copy_text(detail_option, saved_detail_option_.c_str());
-        GlobalStateTest::TearDown();
     }
     void open_sample(const std::string& leaf) {
         const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
@@ -56,7 +51,7 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
         return RQ_TAG_ask_tag_of_handle(b.handle(id).c_str());
     }
 
-    std::string folder_, report_, saved_detail_option_;
+    std::string folder_, report_;
 };
 
 TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {

@@ -3,13 +3,15 @@
 // prototype analysis' densities and its failure paths.
 #include "utils/model_data.hpp"
 
+#include "utils/mass_props.hpp"
+
 #include <rq/rq.h>
 #include <standin/model_testing.hpp>
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 #include "utils/xml_writer.hpp"
 
 #include <string>
@@ -117,15 +119,9 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         copy_text(glob_xml_file, report_.c_str());
         testing::internal::CaptureStdout();  // write_log copies every message there
         init_program_log_file(log_.c_str());
-        saved_accuracy_ = mass_props_accuracy;
-        saved_save_mode_ = save_work_part_mode;
-        mass_props_accuracy = 0.99;
-        save_work_part_mode = 0;
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
-        mass_props_accuracy = saved_accuracy_;
-        save_work_part_mode = saved_save_mode_;
         GlobalStateTest::TearDown();
     }
 
@@ -166,8 +162,6 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
     }
 
     std::string folder_, report_, log_;
-    double saved_accuracy_ = 0.99;
-    int saved_save_mode_ = 0;
 };
 
 int count_of(const std::string& text, const std::string& piece) {
