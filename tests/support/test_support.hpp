@@ -75,12 +75,14 @@ inline std::string logged_text() {
     return text;
 }
 
-// Opens samples/parts/<leaf> of the source tree; `part` (if given) gets its tag.
+// Opens samples/parts/<leaf> of the source tree with all its children;
+// `part` (if given) gets its tag.
 inline void open_sample_part(const std::string& leaf, tag_t* part = nullptr) {
     const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
     RQ_PART_load_status_t status{};
     tag_t opened = NULL_TAG;
     ASSERT_EQ(RQ_PART_open(sample.c_str(), &opened, &status), 0);
+    EXPECT_EQ(status.failed, 0) << leaf;
     if (part) *part = opened;
 }
 

@@ -29,12 +29,6 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
         copy_text(glob_xml_file, report_.c_str());
         copy_text(log_file_in_use, (folder_ + "/run.log").c_str());
     }
-    void open_sample(const std::string& leaf) {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
-        tag_t part = NULL_TAG;
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
-    }
     std::string section(const char* option) {
         copy_text(detail_option, option);
         std::remove(report_.c_str());
@@ -55,7 +49,7 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
 };
 
 TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
-    open_sample("annotations.prt");
+    kvtx_test::open_sample_part("annotations.prt");
     kvtx_test::expect_matches_golden(section("25,26"), "entity_section_annotations.xml");
 
     // Subtype 5 skips the associativity query; the failing query is the
@@ -70,7 +64,7 @@ TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
 }
 
 TEST_F(EntitySectionTest, ListedObjectsAreRenamedToTheirTags) {
-    open_sample("annotations.prt");
+    kvtx_test::open_sample_part("annotations.prt");
     section("26, 70");
     const tag_t part = RQ_ASSEM_ask_work_part();
     int listed = 0;
@@ -168,7 +162,7 @@ TEST_F(EntitySectionTest, RefusedRenameShowsTheHostsName) {
 }
 
 TEST_F(EntitySectionTest, EntityTimersCountEachListedObject) {
-    open_sample("annotations.prt");
+    kvtx_test::open_sample_part("annotations.prt");
     set_timer_name("CHECK_ENTITY_SPECIFICA", 11);
     set_timer_name("RQ_DRF_ask_associativity_data", 17);
     set_timer_name("RQ_DRF_ask_draft_aid_text_info", 16);

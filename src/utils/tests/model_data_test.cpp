@@ -139,14 +139,6 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         return density;
     }
     std::string report() { return kvtx_test::read_file(report_); }
-    // Opens a part of the repository's samples, with all its children.
-    void open_sample(const std::string& leaf) {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
-        tag_t part = NULL_TAG;
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
-        EXPECT_EQ(status.failed, 0);
-    }
     // A part whose bodies are all occurrences: no body list, no prototype analysis.
     static void expect_no_own_bodies(const std::string& text) {
         EXPECT_NE(text.find("       <Bodies>\n       </Bodies>\n"), std::string::npos);
@@ -406,7 +398,7 @@ namespace {
 
 // The sample part of the repository loads and reports its statuses and layers.
 TEST_F(ModelDataTest, RepositorySamplePartReportsItsModel) {
-    ASSERT_NO_FATAL_FAILURE(open_sample("model_refsets.prt"));
+    ASSERT_NO_FATAL_FAILURE(kvtx_test::open_sample_part("model_refsets.prt"));
 
     write_model_data();
     const std::string text = report();
@@ -430,7 +422,7 @@ TEST_F(ModelDataTest, RepositorySamplePartReportsItsModel) {
 // The sample assembly: its two covers are occurrences loaded with it; the
 // entire part analyses them without features, the part has no own bodies.
 TEST_F(ModelDataTest, RepositoryAssemblyAnalysesItsOccurrences) {
-    ASSERT_NO_FATAL_FAILURE(open_sample("cover_stack.prt"));
+    ASSERT_NO_FATAL_FAILURE(kvtx_test::open_sample_part("cover_stack.prt"));
 
     write_model_data();
     const std::string text = report();

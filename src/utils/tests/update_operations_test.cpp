@@ -30,11 +30,7 @@ class UpdateOperationsTest : public kvtx_test::GlobalStateTest {
         testing::internal::GetCapturedStdout();
         GlobalStateTest::TearDown();
     }
-    void open_sample() {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/drafting.prt";
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part_, &status), 0);
-    }
+    void open_sample() { kvtx_test::open_sample_part("drafting.prt", &part_); }
     void open(const PartBuilder& b) {
         part_ = b.open(folder_ + "/part.prt");
         ASSERT_NE(part_, NULL_TAG);
