@@ -43,4 +43,25 @@ TEST_F(CheckRunTest, ReportNameThatDoesNotFitGivesAFaultNotOk) {
     EXPECT_STREQ(first_error_message, "Programm fault [2858]");
 }
 
+// A part whose name the host does not give, or cannot split, has no report
+// name either: the same fault, and no ".xml" report in the output folder
+// that every such part would overwrite.
+TEST_F(CheckRunTest, EmptyPartNameGivesTheSameFault) {
+    copy_text(global_outdir, (folder_ + "/").c_str());
+    for (const char* call : {"uc4574", "RQ_PART_ask_part_name"}) {
+        standin::clear_records();
+        standin::set_fault(call, 77);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(check_one_part("cr1.prt"), -1) << call;
+        testing::internal::GetCapturedStdout();
+        standin::clear_faults();
+        EXPECT_STREQ(glob_xml_file, "");
+        EXPECT_STREQ(first_error_message, "Programm fault [2858]");
+        EXPECT_NE(kvtx_test::logged_text().find("Error: no report written: the part has no name"),
+                  std::string::npos)
+            << call;
+        EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/.xml")) << call;
+    }
+}
+
 }  // namespace
