@@ -14,6 +14,7 @@
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "parts/store.hpp"
+#include "utils/mass_props.hpp"
 #include "utils/model_data.hpp"
 #include "utils/run_log.hpp"
 

@@ -4,6 +4,7 @@
 #include "commands.hpp"
 
 #include <rq/rq.h>
+#include <kavoopen/kavoopen.hpp>
 #include <standin/testing.hpp>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <exception>
 #include <istream>
+#include <string>
 #include <string_view>
 
 namespace kavohost_run {
@@ -66,6 +68,9 @@ bool guarded(const char* entry, Call call, std::string& error) {
     try {
         call();
         return true;
+    } catch (const KavoOpen::KavoException& e) {
+        error = std::string(entry) + " threw: " + e.Message() + " (line " +
+                std::to_string(e.SourceLine()) + " of " + e.SourceFile() + ")";
     } catch (const std::exception& e) {
         error = std::string(entry) + " threw: " + e.what();
     } catch (...) {

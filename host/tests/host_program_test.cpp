@@ -97,6 +97,15 @@ TEST_F(HostProgramTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
     EXPECT_EQ(run("echo fine\n"), 0);
 }
 
+TEST_F(HostProgramTest, ObjectInterfaceExceptionOfAPluginIsReportedWithItsMessage) {
+    EXPECT_EQ(run(std::string("load ") + KAVOHOST_TEST_PLUGIN_A + "\nusr throw\necho after\n"), 1);
+    EXPECT_NE(
+        err().find("line 2: rqusr threw: usr refused by plug-in (line 99 of test_plugin.cpp)"),
+        std::string::npos)
+        << err();
+    EXPECT_EQ(out(), "after\n");
+}
+
 TEST_F(HostProgramTest, UnreadableScriptOrBadArgumentsEndAtOnce) {
     const std::string program = KAVOHOST_RUN;
     EXPECT_EQ(

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cgm_structure.hpp"
 #include "drafting/cgm/cgm_format.hpp"
 #include "host_fixture.hpp"
+#include "support/cgm_structure.hpp"
 
 namespace {
 

@@ -13,10 +13,10 @@
 namespace {
 
 constexpr int kImportFailed = -1002;
-constexpr int kCgm1ImportCheckPoint = 3721;
-constexpr int kCgm2ImportCheckPoint = 3764;
-constexpr int kSaveAsCheckPoint = 3809;
-constexpr int kCloseAllCheckPoint = 3811;
+constexpr int kLineCgm1Import = 3721;
+constexpr int kLineCgm2Import = 3764;
+constexpr int kLineSaveAs = 3809;
+constexpr int kLineCloseAll = 3811;
 
 // One of the two imports: which file, where it goes, and for the second the
 // matrix that moves its objects.
@@ -82,18 +82,18 @@ int cgm_import_to_part_file() {
     double matrix[16] = {};
     rq5943(offset, matrix);
 
-    const ImportStep first{"Cgm1_File",           cgm1_file, cgm1_layer_number, cgm1_color_number,
-                           kCgm1ImportCheckPoint, nullptr};
-    const ImportStep second{"Cgm2_File",           cgm2_file, cgm2_layer_number, cgm2_color_number,
-                            kCgm2ImportCheckPoint, matrix};
+    const ImportStep first{"Cgm1_File",       cgm1_file,       cgm1_layer_number,
+                           cgm1_color_number, kLineCgm1Import, nullptr};
+    const ImportStep second{"Cgm2_File",       cgm2_file,       cgm2_layer_number,
+                            cgm2_color_number, kLineCgm2Import, matrix};
     if (import_step(first) != 0) return kImportFailed;
     if (import_step(second) != 0) return kImportFailed;
 
     delete_all_drawings();
     const int saved = RQ_PART_save_as(cgm_topartfile);
-    check_rq_result(saved, kSaveAsCheckPoint, kDriverUnit);
+    check_rq_result(saved, kLineSaveAs, kDriverUnit);
     const int closed = RQ_PART_close_all();
-    check_rq_result(closed, kCloseAllCheckPoint, kDriverUnit);
+    check_rq_result(closed, kLineCloseAll, kDriverUnit);
     // Without the saved part the mode has made nothing: not a success.
     return saved == 0 ? 0 : kImportFailed;
 }

@@ -110,6 +110,10 @@ int write_log(const char* log_file, const char* format, ...) {
     return 0;
 }
 
+int log_text(const char* text) {
+    return write_log(program_log_file, "%s", text);
+}
+
 int write_result_line(const char* file_name, const char* format, ...) {
     if (file_name == nullptr || file_name[0] == '\0') return 0;
     std::va_list args;
@@ -174,4 +178,12 @@ int set_mass_props_accuracy() {
 int set_save_work_part_mode() {
     save_work_part_mode = save_work_part;
     return 0;
+}
+
+void reset_run_log_state() {
+    log_file_in_use[0] = '\0';
+    reset_result_status();
+    trace_release_label[0] = '\0';
+    mass_props_accuracy = 0.99;
+    save_work_part_mode = 0;
 }

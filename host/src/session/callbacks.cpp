@@ -3,11 +3,13 @@
 // change of work part) and the host program raise events through.
 #include <dlfcn.h>
 
+#include <kavoopen/kavoopen.hpp>
 #include <standin/testing.hpp>
 
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "parts/store.hpp"
 #include "session/faults.hpp"
@@ -60,6 +62,10 @@ CallbackCall call_one(const Registration& entry, tag_t part) {
     const tag_t part_tag = part;  // application_data points to it
     try {
         call.result = entry.fn(entry.reason, &part_tag, entry.user_data);
+    } catch (const KavoOpen::KavoException& e) {
+        call.threw = true;
+        call.exception = std::string(e.Message()) + " (line " + std::to_string(e.SourceLine()) +
+                         " of " + e.SourceFile() + ")";
     } catch (const std::exception& e) {
         call.threw = true;
         call.exception = e.what();

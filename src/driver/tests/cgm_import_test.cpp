@@ -9,7 +9,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 
 #include <string>
 
@@ -35,12 +35,9 @@ class AssemblyDataTest : public kvtx_test::GlobalStateTest {
         copy_text(glob_xml_file, report_.c_str());
         testing::internal::CaptureStdout();  // write_log copies every message there
         init_program_log_file((folder_ + "/run.log").c_str());
-        saved_level_ = global_max_assembly_level;
-        global_max_assembly_level = -1;
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
-        global_max_assembly_level = saved_level_;
         GlobalStateTest::TearDown();
     }
 
@@ -67,7 +64,6 @@ class AssemblyDataTest : public kvtx_test::GlobalStateTest {
     }
 
     std::string folder_, report_;
-    int saved_level_ = -1;
 };
 
 // Three levels, arrangements, suppression by expression, the component

@@ -8,8 +8,8 @@
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 #include "utils/displayed_texts.hpp"
 
 #include <algorithm>
@@ -28,17 +28,6 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
         report_ = folder_ + "/report.xml";
         copy_text(glob_xml_file, report_.c_str());
         copy_text(log_file_in_use, (folder_ + "/run.log").c_str());
-        saved_detail_option_ = detail_option;
-    }
-    void TearDown() override {
-        copy_text(detail_option, saved_detail_option_.c_str());
-        GlobalStateTest::TearDown();
-    }
-    void open_sample(const std::string& leaf) {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
-        tag_t part = NULL_TAG;
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
     }
     std::string section(const char* option) {
         copy_text(detail_option, option);
@@ -56,11 +45,11 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
         return RQ_TAG_ask_tag_of_handle(b.handle(id).c_str());
     }
 
-    std::string folder_, report_, saved_detail_option_;
+    std::string folder_, report_;
 };
 
 TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
-    open_sample("annotations.prt");
+    kvtx_test::open_sample_part("annotations.prt");
     kvtx_test::expect_matches_golden(section("25,26"), "entity_section_annotations.xml");
 
     // Subtype 5 skips the associativity query; the failing query is the
@@ -75,7 +64,7 @@ TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
 }
 
 TEST_F(EntitySectionTest, ListedObjectsAreRenamedToTheirTags) {
-    open_sample("annotations.prt");
+    kvtx_test::open_sample_part("annotations.prt");
     section("26, 70");
     const tag_t part = RQ_ASSEM_ask_work_part();
     int listed = 0;
@@ -173,7 +162,7 @@ TEST_F(EntitySectionTest, RefusedRenameShowsTheHostsName) {
 }
 
 TEST_F(EntitySectionTest, EntityTimersCountEachListedObject) {
-    open_sample("annotations.prt");
+    kvtx_test::open_sample_part("annotations.prt");
     set_timer_name("CHECK_ENTITY_SPECIFICA", 11);
     set_timer_name("RQ_DRF_ask_associativity_data", 17);
     set_timer_name("RQ_DRF_ask_draft_aid_text_info", 16);

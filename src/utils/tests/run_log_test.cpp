@@ -2,7 +2,7 @@
 // record of check_rq_result.
 #include "utils/run_log.hpp"
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Masking of volatile output and the golden-file comparison.
-#include "golden_support.hpp"
+#include "support/golden_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
-// Shared test helpers: one call that puts every process global the check
-// utilities keep back to its start state, and small file helpers.
+// Test support shared by the check tool's unit tests: one call that puts the
+// host session and every process global back to its start state, a fixture
+// that uses it, and small file and syslog helpers.
 #pragma once
 
 #include <rq/rq.h>
 #include <standin/testing.hpp>
 
 #include "common/run_settings.hpp"
+#include "driver/process_state.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/named_timers.hpp"
 #include "utils/run_log.hpp"
@@ -23,17 +25,11 @@
 
 namespace kvtx_test {
 
-// Host session, printer state, first-error record, run-log name, report name
-// and timer table back to their start state.
+// The host session and every process global of the check tool back to their
+// start state.
 inline void reset_global_state() {
     standin::reset_session();
-    pelk_reset_state_for_tests();
-    reset_result_status();
-    log_file_in_use[0] = '\0';
-    glob_xml_file[0] = '\0';
-    program_log_file[0] = '\0';
-    program_result_file[0] = '\0';
-    reset_named_timers();
+    reset_process_state();
 }
 
 inline std::string read_file(const std::string& name) {
@@ -65,6 +61,13 @@ inline std::vector<std::string> logged_messages() {
     return messages;
 }
 
+// Every syslog entry so far, joined as written.
+inline std::string syslog_text() {
+    std::string text;
+    for (const std::string& entry : standin::syslog_entries()) text += entry;
+    return text;
+}
+
 // Those messages as one text, a line each.
 inline std::string logged_text() {
     std::string text;
@@ -72,12 +75,14 @@ inline std::string logged_text() {
     return text;
 }
 
-// Opens samples/parts/<leaf> of the source tree; `part` (if given) gets its tag.
+// Opens samples/parts/<leaf> of the source tree with all its children;
+// `part` (if given) gets its tag.
 inline void open_sample_part(const std::string& leaf, tag_t* part = nullptr) {
     const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
     RQ_PART_load_status_t status{};
     tag_t opened = NULL_TAG;
     ASSERT_EQ(RQ_PART_open(sample.c_str(), &opened, &status), 0);
+    EXPECT_EQ(status.failed, 0) << leaf;
     if (part) *part = opened;
 }
 
