@@ -22,6 +22,11 @@ constexpr const char* format_name = "kavo-part";
 constexpr int format_version = 1;
 constexpr std::size_t max_name = 30;
 constexpr std::size_t max_title = 255;
+// Limits of what a part file may hold (docs/part-format.md, Limits): the
+// reader refuses deeper nesting before it parses, and ids beyond the largest
+// whole number a JSON number holds exactly everywhere.
+constexpr std::size_t max_nesting = 100;
+constexpr std::int64_t max_object_id = (std::int64_t{1} << 53) - 1;
 
 struct FormatError {
     std::string text;
@@ -212,6 +217,35 @@ const std::set<std::string>& part_keys() {
                                                "faults",
                                                "objects"};
     return keys;
+}
+
+std::string max_id_text() {
+    return std::to_string(max_object_id);
+}
+
+// True when brackets and braces outside of texts nest deeper than the limit;
+// a deeper file is refused before the JSON reader walks into it.
+bool nests_too_deep(const std::string& bytes) {
+    std::size_t depth = 0;
+    bool in_text = false;
+    bool escaped = false;
+    for (char c : bytes) {
+        if (in_text) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                in_text = false;
+        } else if (c == '"') {
+            in_text = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > max_nesting) return true;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
 }
 
 // ---- attributes -------------------------------------------------------------
@@ -675,6 +709,7 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
         Fields f((*objects)[i], "object " + std::to_string(i + 1));
         std::int64_t id = f.int64("id", 0);
         if (id <= 0) fail(f.where() + " has no positive \"id\"");
+        if (id > max_object_id) fail(f.where() + ": \"id\" is beyond " + max_id_text());
         tag_t tag = base + 1 + static_cast<tag_t>(i);
         if (!context.ids.emplace(id, tag).second)
             fail("object id " + std::to_string(id) + " repeats");
@@ -713,6 +748,8 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
     part.read_only = top.boolean("read_only", false);
     part.snapshots = top.integer("snapshots", 0);
     part.next_object_id = top.int64("next_object_id", 1);
+    if (part.next_object_id < 1 || part.next_object_id > max_object_id)
+        fail("\"next_object_id\" is not 1 to " + max_id_text());
     part.current_feature = top.ref("current_feature", context);
     part.active_arrangement = top.ref("active_arrangement", context);
     if (const ordered_json* map = top.find("line_width_map"); map != nullptr && !map->is_null()) {
@@ -858,11 +895,21 @@ int read_part_file(const std::string& path, const std::string& part_name, Part**
         return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
                          error);
     }
+    // A device or a pipe could give bytes without end or none for ever.
+    if (!S_ISREG(info.st_mode)) {
+        return fail_with(RQ_err_file_unreadable,
+                         "part file \"" + path + "\" cannot be read: it is no regular file", error);
+    }
     std::ifstream in(path, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
     if (!in && !in.eof()) {
         return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
+                         error);
+    }
+    if (nests_too_deep(buffer.str())) {
+        return fail_with(RQ_err_file_corrupt,
+                         path + ": nested deeper than " + std::to_string(max_nesting) + " levels",
                          error);
     }
     ordered_json doc;

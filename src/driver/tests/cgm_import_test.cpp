@@ -89,4 +89,23 @@ TEST_F(CgmImportModeTest, FailedSaveIsNoSuccess) {
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);  // closed all the same
 }
 
+// A failed matrix or layer call would spoil the overlay: nothing is saved.
+TEST_F(CgmImportModeTest, FailedMatrixOrLayerCallSavesNothing) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"rq5943", "CGM_Error: making the move matrix for Cgm2_File"},
+        {"RQ_LAYER_set_status", "CGM_Error: setting work layer [4] for Cgm1_File"},
+    };
+    for (const auto& [call, logged] : cases) {
+        SCOPED_TRACE(call);
+        kvtx_test::reset_global_state();
+        RQ_initialize();
+        standin::set_fault(call, RQ_err_bad_argument);
+        EXPECT_EQ(cgm_import_to_part_file(), -1002);
+        const std::vector<std::string> log = kvtx_test::logged_messages();
+        EXPECT_NE(std::find(log.begin(), log.end(), logged), log.end());
+        EXPECT_EQ(first_error_code, RQ_err_bad_argument);
+        EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/overlay.prt"));
+    }
+}
+
 }  // namespace
