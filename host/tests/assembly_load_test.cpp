@@ -135,16 +135,19 @@ TEST_F(AssemblyLoadTest, MissingAndCyclicChildrenAreReported) {
     auto missing = assembly.add(RQ_component_type, 0, component("gone.prt"));
     assembly.add(RQ_component_type, 0, component("loop.prt"));
     assembly.add(RQ_component_type, 0, component("plate.prt"));
+    assembly.add(RQ_component_type, 0, component("/dev/zero"));  // would give bytes for ever
     assembly.write(path("loop.prt"));
 
     Opened o = open(path("loop.prt"));
     ASSERT_EQ(o.code, 0);
     EXPECT_EQ(o.status.failed, 1);
-    ASSERT_EQ(o.status.n_parts, 2);
+    ASSERT_EQ(o.status.n_parts, 3);
     EXPECT_EQ(std::string(o.status.file_names[0]), path("gone.prt"));
     EXPECT_EQ(o.status.statuses[0], RQ_err_file_not_found);
     EXPECT_EQ(std::string(o.status.file_names[1]), path("loop.prt"));
     EXPECT_EQ(o.status.statuses[1], RQ_err_file_corrupt);
+    EXPECT_EQ(std::string(o.status.file_names[2]), "/dev/zero");
+    EXPECT_EQ(o.status.statuses[2], RQ_err_file_unreadable);
     EXPECT_EQ(bodies_of(o.part).size(), 1u);  // the plate only
     const standin::Object* gone =
         standin::find_object(RQ_TAG_ask_tag_of_handle(assembly.handle(missing).c_str()));

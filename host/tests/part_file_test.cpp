@@ -2,6 +2,8 @@
 // the builder.
 #include <rq/rq.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 
 #include "host_fixture.hpp"
@@ -218,6 +220,10 @@ TEST_F(PartFileTest, OpenErrorsLoadNothing) {
         {"fault_ref.prt", R"({"faults": [{"call": "RQ_x", "code": 1, "object": 3}]})",
          RQ_err_file_corrupt},
         {"empty.prt", "", RQ_err_file_corrupt},
+        {"id_beyond.prt", R"({"objects": [{"id": 9007199254740992, "type": 2}]})",
+         RQ_err_file_corrupt},
+        {"next_id_beyond.prt", R"({"next_object_id": 9223372036854775807})", RQ_err_file_corrupt},
+        {"next_id_zero.prt", R"({"next_object_id": 0})", RQ_err_file_corrupt},
     };
     for (const Case& c : cases) {
         write_file(path(c.leaf), c.text);
@@ -240,6 +246,34 @@ TEST_F(PartFileTest, OpenErrorsLoadNothing) {
     EXPECT_EQ(RQ_PART_open(folder_.string().c_str(), &part, &status), RQ_err_file_unreadable);
     EXPECT_EQ(RQ_PART_open(std::string(300, 'a').c_str(), &part, &status), RQ_err_bad_argument);
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);
+
+    // Nesting beyond 100 levels is refused before the JSON reader walks into
+    // it; brackets inside texts do not count.
+    for (std::size_t depth : {101, 5000, 100000}) {
+        write_file(path("deep.prt"),
+                   "{\"x\": " + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}");
+        EXPECT_EQ(open(path("deep.prt"), &part), RQ_err_file_corrupt) << depth;
+        EXPECT_NE(standin::last_load_error().find("nested deeper than 100 levels"),
+                  std::string::npos);
+    }
+    write_file(path("deep_ok.prt"), "{\"x\": \"[[[[\\\"[[\", \"y\": " + std::string(99, '[') +
+                                        std::string(99, ']') + "}");
+    EXPECT_EQ(open(path("deep_ok.prt"), &part), 0);
+    const std::int64_t largest_id = (std::int64_t{1} << 53) - 1;
+    write_file(
+        path("largest_id.prt"),
+        R"({"next_object_id": 9007199254740991, "objects": [{"id": 9007199254740991, "type": 2}]})");
+    ASSERT_EQ(open(path("largest_id.prt"), &part), 0);
+    EXPECT_EQ(standin::find_part(part)->next_object_id, largest_id + 1);
+    RQ_PART_close_all();
+
+    // Devices and pipes are no part files: they could give bytes for ever, or none.
+    const std::string pipe = path("pipe.prt");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& name : {std::string("/dev/zero"), pipe}) {
+        EXPECT_EQ(open(name, &part), RQ_err_file_unreadable) << name;
+        EXPECT_NE(standin::last_load_error().find("no regular file"), std::string::npos);
+    }
 
     if (::geteuid() != 0) {  // root reads anything
         write_file(path("locked.prt"), "{}");

@@ -56,6 +56,7 @@ enum : int {
 constexpr int kPdmLoadFailure = -1001;
 constexpr int kNativeLoadFailure = -1002;
 constexpr int kPartListFailure = -1010;
+constexpr int kOverlongPartName = -1003;
 
 constexpr std::size_t kOpeningNameSize = 516;
 constexpr std::size_t kListLineSize = 1024;
@@ -70,6 +71,13 @@ void log_ruler() {
 
 void write_load_error_line(const char* part_name) {
     write_result_line(program_result_file, "%s;-1001;error loading part;N.N", part_name);
+}
+
+// A part-list line beyond the line buffer names no part that can be opened:
+// its result line gives the name's first characters and says why.
+void write_overlong_name_line(const char* cut_name) {
+    write_result_line(program_result_file, "%s;%d;part name too long;N.N", cut_name,
+                      kOverlongPartName);
 }
 
 void run_snapshot_step() {
@@ -255,7 +263,7 @@ int check_part_list() {
         copy_text(cut, part_name.c_str());
         write_log(program_log_file, "[%d] ###> Error loading part: %s\n", kLineListErrorLoading,
                   cut);
-        write_load_error_line(cut);
+        write_overlong_name_line(cut);
     }
     return 0;
 }

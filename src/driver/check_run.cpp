@@ -453,6 +453,9 @@ int check_one_part(const char* part_name) {
         log_text(kStepRuler.text);
         extract_cgm_files(names.cgm_prefix);
         log_text(kStepRuler.text);
+        // A sheet the export could not write is the part's first error when
+        // the check itself had none.
+        ask_result_status(&code, message, sizeof message);
     }
     log_timer_statistic();
 

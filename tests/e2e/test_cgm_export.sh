@@ -48,4 +48,19 @@ run_kavotalvex -part=samples/parts/drafting.prt -outdir=out -log=run_missing.log
 expect_exit 0
 expect_contains run_missing.log "-> in line 3598 (CGM file cannot be written)"
 expect_missing no_such_folder
+
+# A sheet whose name holds "/" gets no file: the part's result is not OK.
+cat >slash.prt <<'PART'
+{"format": "kavo-part", "objects": [
+  {"id": 1, "type": 62, "name": "A/B"},
+  {"id": 2, "type": 62, "name": "PLAIN"}
+]}
+PART
+rm -rf out cgm_slash && mkdir out cgm_slash
+run_kavotalvex -part=slash.prt -outdir=out -log=slash.log -result=slash.txt \
+    -ExtractCGM_toDir=cgm_slash -Sheet=_All_ -Action=DrawingGetData
+expect_exit 0
+compare_golden slash.txt slash_result.txt
+compare_golden slash.log slash.log
+[ "$(cd cgm_slash && ls)" = "slash_PLAIN.cgm" ] || fail "cgm_slash: $(cd cgm_slash && ls)"
 finish

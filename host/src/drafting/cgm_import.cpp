@@ -20,6 +20,9 @@ namespace {
 
 constexpr std::size_t kMessageSize = 256;
 constexpr long long kMaxCgmFileSize = 256LL * 1024 * 1024;
+// Imports stop short of a part of more objects than this: each file is
+// bounded by its primitives, the part by its objects.
+constexpr std::size_t kMaxPartObjects = 4 * cgm::kMaxPrimitives;
 constexpr const char* kWorkViewName = "TOP";
 constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr int kNoteSubtype = 1;
@@ -159,6 +162,11 @@ int uc6411(const char* cgm_file, char message[256]) {
     if (!cgm::read_metafile(data, drawing, reason))
         return failure(message, RQ_err_cgm_read, reason);
 
+    if (part->objects.size() + drawing.items.size() + 1 > kMaxPartObjects) {
+        return failure(
+            message, RQ_err_cgm_read,
+            "the part would hold more than " + std::to_string(kMaxPartObjects) + " objects");
+    }
     const tag_t view = work_view_of(*part);
     const int layer = session().work_layer;
     for (const cgm::Primitive& item : drawing.items) create_object(*part, item, layer, view);

@@ -7,136 +7,17 @@
 
 #include "drafting/cgm/sheet_content.hpp"
 #include "parts/part_file.hpp"
+#include "parts/payload_reader.hpp"
 #include "parts/store.hpp"
 #include "session/text_encoding.hpp"
 
 namespace standin {
 namespace {
 
-// Reads the fields of one payload object; the first problem is kept in
-// `error` and makes ok() false.
-class Reader {
-  public:
-    Reader(const ordered_json& value, const LoadContext& context, std::string& error)
-        : value_(value), context_(context), error_(error) {
-        if (!value.is_object()) fail("", "is not an object");
-    }
-    bool ok() const { return ok_; }
-
-    bool boolean(const char* key, bool fallback) {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        if (v->is_boolean()) return v->get<bool>();
-        if (v->is_number_integer()) return v->get<long long>() != 0;
-        fail(key, "is not true or false");
-        return fallback;
-    }
-    int integer(const char* key, int fallback) {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        if (v->is_number_integer()) return v->get<int>();
-        fail(key, "is not an integer");
-        return fallback;
-    }
-    double number(const char* key, double fallback) {
-        const ordered_json* v = find(key);
-        double out = fallback;
-        if (v != nullptr && !number_from_json(*v, out)) fail(key, "is not a number");
-        return out;
-    }
-    template <std::size_t N>
-    std::array<double, N> numbers(const char* key, const std::array<double, N>& fallback) {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        std::array<double, N> out = fallback;
-        if (!v->is_array() || v->size() != N) {
-            fail(key, "is not a list of " + std::to_string(N) + " numbers");
-            return out;
-        }
-        for (std::size_t i = 0; i < N; ++i) {
-            if (!number_from_json((*v)[i], out[i])) fail(key, "holds a value that is no number");
-        }
-        return out;
-    }
-    std::optional<std::string> text(const char* key) {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return std::nullopt;
-        std::string out, reason;
-        if (!session_text(*v, out, reason)) {
-            fail(key, reason);
-            return std::nullopt;
-        }
-        return out;
-    }
-    std::vector<std::string> texts(const char* key) {
-        std::vector<std::string> out;
-        const ordered_json* v = find(key);
-        if (v == nullptr) return out;
-        if (!v->is_array()) {
-            fail(key, "is not a list of texts");
-            return out;
-        }
-        for (const auto& item : *v) {
-            std::string text, reason;
-            if (!session_text(item, text, reason)) {
-                fail(key, reason);
-                return out;
-            }
-            out.push_back(std::move(text));
-        }
-        return out;
-    }
-    tag_t ref(const char* key) {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return NULL_TAG;
-        tag_t tag = NULL_TAG;
-        std::string reason;
-        if (!context_.resolve(*v, tag, reason)) fail(key, reason);
-        return tag;
-    }
-    std::vector<tag_t> refs(const char* key) {
-        std::vector<tag_t> out;
-        const ordered_json* v = find(key);
-        if (v == nullptr) return out;
-        if (!v->is_array()) {
-            fail(key, "is not a list of object ids");
-            return out;
-        }
-        out.reserve(v->size());
-        for (const auto& item : *v) {
-            tag_t tag = NULL_TAG;
-            std::string reason;
-            if (!context_.resolve(item, tag, reason)) {
-                fail(key, reason);
-            } else if (tag != NULL_TAG) {
-                out.push_back(tag);
-            }
-        }
-        return out;
-    }
-
-  private:
-    const ordered_json* find(const char* key) const {
-        if (!ok_ || !value_.is_object()) return nullptr;
-        auto it = value_.find(key);
-        return it == value_.end() || it->is_null() ? nullptr : &*it;
-    }
-    void fail(const std::string& key, const std::string& reason) {
-        if (!ok_) return;
-        ok_ = false;
-        error_ = key.empty() ? reason : "\"" + key + "\" " + reason;
-    }
-
-    const ordered_json& value_;
-    const LoadContext& context_;
-    std::string& error_;
-    bool ok_ = true;
-};
-
 // ---- view ---------------------------------------------------------------------
 bool load_view(const ordered_json& value, Object& object, const LoadContext& context,
                std::string& error) {
-    Reader r(value, context, error);
+    PayloadReader r(value, context, error);
     auto view = std::make_unique<View>();
     view->out_of_date = r.boolean("out_of_date", false);
     view->update_code = r.integer("update_code", 0);
@@ -148,7 +29,7 @@ bool load_view(const ordered_json& value, Object& object, const LoadContext& con
     view->view_type = r.integer("view_type", 0);
     view->view_subtype = r.integer("view_subtype", 0);
     view->notes = r.refs("notes");
-    view->model_part = r.text("model_part").value_or("");
+    view->model_part = r.text("model_part", "");
     view->objects = r.refs("objects");
     if (!r.ok()) return false;
     object.view = std::move(view);
@@ -177,13 +58,13 @@ void save_view(const Object& object, ordered_json& entry, const SaveContext& con
 // ---- sheet --------------------------------------------------------------------
 bool load_sheet(const ordered_json& value, Object& object, const LoadContext& context,
                 std::string& error) {
-    Reader r(value, context, error);
+    PayloadReader r(value, context, error);
     auto sheet = std::make_unique<Sheet>();
     sheet->sheet_view = r.ref("sheet_view");
     sheet->views = r.refs("views");
     sheet->out_of_date = r.boolean("out_of_date", false);
     sheet->stays_out_of_date = r.boolean("stays_out_of_date", false);
-    sheet->views_text = r.text("views_text");
+    sheet->views_text = r.optional_text("views_text");
     if (!r.ok()) return false;
     if (!load_sheet_content(value, *sheet, error)) return false;
     object.sheet = std::move(sheet);
@@ -208,10 +89,10 @@ constexpr std::array<double, 9> kIdentity{1, 0, 0, 0, 1, 0, 0, 0, 1};
 
 bool load_pattern(const ordered_json& value, Object& object, const LoadContext& context,
                   std::string& error) {
-    Reader r(value, context, error);
+    PayloadReader r(value, context, error);
     auto pattern = std::make_unique<Pattern>();
-    pattern->pattern_name = r.text("name");
-    pattern->file_name = r.text("file_name").value_or("");
+    pattern->pattern_name = r.optional_text("name");
+    pattern->file_name = r.text("file_name", "");
     pattern->unused = r.integer("unused", 0);
     pattern->retrieval_error = r.integer("retrieval_error", 0);
     auto matrix = r.numbers<9>("matrix", kIdentity);
@@ -252,29 +133,21 @@ void save_pattern(const Object& object, ordered_json& entry, const SaveContext&)
 // ---- dimension ----------------------------------------------------------------
 bool load_dimension(const ordered_json& value, Object& object, const LoadContext& context,
                     std::string& error) {
-    Reader r(value, context, error);
+    PayloadReader r(value, context, error);
     auto dimension = std::make_unique<Dimension>();
     dimension->retained = r.boolean("retained", false);
     dimension->before_text = r.texts("before");
     dimension->after_text = r.texts("after");
     dimension->above_text = r.texts("above");
     dimension->below_text = r.texts("below");
-    dimension->throwing_getter = r.text("throwing_getter").value_or("");
-    if (!r.ok()) return false;
+    dimension->throwing_getter = r.text("throwing_getter", "");
     const std::string& getter = dimension->throwing_getter;
     if (!getter.empty() && getter != "before" && getter != "after" && getter != "above" &&
-        getter != "below") {
-        error = "\"throwing_getter\" is not before, after, above or below";
-        return false;
-    }
+        getter != "below")
+        r.fail("throwing_getter", "is not before, after, above or below");
+    if (!r.ok()) return false;
     object.dimension = std::move(dimension);
     return true;
-}
-
-ordered_json texts_json(const std::vector<std::string>& texts) {
-    ordered_json j = ordered_json::array();
-    for (const std::string& t : texts) j.push_back(file_text(t));
-    return j;
 }
 
 void save_dimension(const Object& object, ordered_json& entry, const SaveContext&) {

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "parts/payload_reader.hpp"
 #include "session/faults.hpp"
 #include "session/text_encoding.hpp"
 
@@ -22,6 +23,11 @@ constexpr const char* format_name = "kavo-part";
 constexpr int format_version = 1;
 constexpr std::size_t max_name = 30;
 constexpr std::size_t max_title = 255;
+// Limits of what a part file may hold (docs/part-format.md, Limits): the
+// reader refuses deeper nesting before it parses, and ids beyond the largest
+// whole number a JSON number holds exactly everywhere.
+constexpr std::size_t max_nesting = 100;
+constexpr std::int64_t max_object_id = (std::int64_t{1} << 53) - 1;
 
 struct FormatError {
     std::string text;
@@ -47,120 +53,48 @@ std::map<std::string, Codec>& codecs() {
 }
 
 // ---- reading fields ---------------------------------------------------------
-// Typed access to the members of one JSON object; every mismatch names the
-// place in the file.
+// The top level and the common fields of an object, read through the one
+// reader; the first mismatch ends the load with the place in the file.
 class Fields {
   public:
-    Fields(const ordered_json& j, std::string where) : j_(j), where_(std::move(where)) {
-        if (!j_.is_object()) fail(where_ + " is not an object");
+    Fields(const ordered_json& j, std::string where, const LoadContext* context = nullptr)
+        : where_(std::move(where)), reader_(j, context, error_) {
+        if (!reader_.ok()) fail(where_ + " " + error_);
     }
 
-    const ordered_json* find(const char* key) const {
-        auto it = j_.find(key);
-        return it == j_.end() ? nullptr : &*it;
+    const ordered_json* find(const char* key) const { return reader_.find(key); }
+    std::int64_t int64(const char* key, std::int64_t fallback) {
+        return checked(reader_.int64(key, fallback));
     }
-
-    std::int64_t int64(const char* key, std::int64_t fallback) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        if (!v->is_number_integer()) fail(where_ + ": \"" + key + "\" is not an integer");
-        return v->get<std::int64_t>();
+    int integer(const char* key, int fallback) { return checked(reader_.integer(key, fallback)); }
+    double number(const char* key, double fallback) {
+        return checked(reader_.number(key, fallback));
     }
-
-    int integer(const char* key, int fallback) const {
-        std::int64_t v = int64(key, fallback);
-        if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) {
-            fail(where_ + ": \"" + key + "\" is out of range");
-        }
-        return static_cast<int>(v);
+    bool boolean(const char* key, bool fallback) { return checked(reader_.boolean(key, fallback)); }
+    std::string text(const char* key, const std::string& fallback) {
+        return checked(reader_.text(key, fallback));
     }
-
-    double number(const char* key, double fallback) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        double out = 0;
-        if (!number_from_json(*v, out)) fail(where_ + ": \"" + key + "\" is not a number");
-        return out;
+    std::optional<std::string> optional_text(const char* key) {
+        return checked(reader_.optional_text(key));
     }
-
-    bool boolean(const char* key, bool fallback) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        if (v->is_boolean()) return v->get<bool>();
-        if (v->is_number_integer() && (*v == 0 || *v == 1)) return *v == 1;
-        fail(where_ + ": \"" + key + "\" is not true or false");
-    }
-
-    // A session text: the file's UTF-8 as ISO-8859-1.
-    std::string text(const char* key, const std::string& fallback) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        std::string out;
-        std::string error;
-        if (!session_text(*v, out, error)) fail(where_ + ": \"" + key + "\" " + error);
-        return out;
-    }
-
-    // A file name: its bytes as the file holds them (the file system's
-    // UTF-8), not converted.
-    std::string file_name(const char* key) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return {};
-        if (!v->is_string()) fail(where_ + ": \"" + key + "\" is not a text");
-        return v->get<std::string>();
-    }
-
-    std::optional<std::string> optional_text(const char* key) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr || v->is_null()) return std::nullopt;
-        return text(key, {});
-    }
-
     template <std::size_t N>
-    std::array<double, N> numbers(const char* key, const std::array<double, N>& fallback) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return fallback;
-        if (!v->is_array() || v->size() != N) {
-            fail(where_ + ": \"" + key + "\" is not a list of " + std::to_string(N) + " numbers");
-        }
-        std::array<double, N> out{};
-        for (std::size_t i = 0; i < N; ++i) {
-            if (!number_from_json((*v)[i], out[i]))
-                fail(where_ + ": \"" + key + "\" holds a non-number");
-        }
-        return out;
+    std::array<double, N> numbers(const char* key, const std::array<double, N>& fallback) {
+        return checked(reader_.numbers<N>(key, fallback));
     }
-
-    tag_t ref(const char* key, const LoadContext& context) const {
-        const ordered_json* v = find(key);
-        if (v == nullptr) return NULL_TAG;
-        tag_t tag = NULL_TAG;
-        std::string error;
-        if (!context.resolve(*v, tag, error)) fail(where_ + ": \"" + key + "\" " + error);
-        return tag;
-    }
-
-    std::vector<tag_t> refs(const char* key, const LoadContext& context) const {
-        const ordered_json* v = find(key);
-        std::vector<tag_t> out;
-        if (v == nullptr) return out;
-        if (!v->is_array()) fail(where_ + ": \"" + key + "\" is not a list of object ids");
-        for (const auto& item : *v) {
-            tag_t tag = NULL_TAG;
-            std::string error;
-            if (!context.resolve(item, tag, error) || tag == NULL_TAG) {
-                fail(where_ + ": \"" + key + "\" " + (error.empty() ? "holds id 0" : error));
-            }
-            out.push_back(tag);
-        }
-        return out;
-    }
+    tag_t ref(const char* key) { return checked(reader_.ref(key)); }
 
     const std::string& where() const { return where_; }
 
   private:
-    const ordered_json& j_;
+    template <typename T>
+    T checked(T value) const {
+        if (!reader_.ok()) fail(where_ + ": " + error_);
+        return value;
+    }
+
     std::string where_;
+    std::string error_;
+    PayloadReader reader_;
 };
 
 const std::set<std::string>& object_keys() {
@@ -179,15 +113,7 @@ const std::set<std::string>& object_keys() {
                                                "created_version",
                                                "modified_version",
                                                "refuse_rename",
-                                               "attributes",
-                                               "point",
-                                               "body",
-                                               "feature",
-                                               "reference_set",
-                                               "expression",
-                                               "family",
-                                               "instance",
-                                               "component"};
+                                               "attributes"};
     return keys;
 }
 
@@ -212,6 +138,35 @@ const std::set<std::string>& part_keys() {
                                                "faults",
                                                "objects"};
     return keys;
+}
+
+std::string max_id_text() {
+    return std::to_string(max_object_id);
+}
+
+// True when brackets and braces outside of texts nest deeper than the limit;
+// a deeper file is refused before the JSON reader walks into it.
+bool nests_too_deep(const std::string& bytes) {
+    std::size_t depth = 0;
+    bool in_text = false;
+    bool escaped = false;
+    for (char c : bytes) {
+        if (in_text) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                in_text = false;
+        } else if (c == '"') {
+            in_text = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > max_nesting) return true;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
 }
 
 // ---- attributes -------------------------------------------------------------
@@ -243,7 +198,7 @@ AttrKind kind_of(const std::string& name, const std::string& where) {
     return it->second;
 }
 
-std::vector<Attribute> read_attributes(const Fields& owner) {
+std::vector<Attribute> read_attributes(Fields& owner) {
     std::vector<Attribute> out;
     const ordered_json* list = owner.find("attributes");
     if (list == nullptr) return out;
@@ -321,112 +276,8 @@ ordered_json write_attribute(const Attribute& a) {
 }
 
 // ---- payloads ---------------------------------------------------------------
-const char* shape_name(Shape shape) {
-    switch (shape) {
-        case Shape::block:
-            return "block";
-        case Shape::cylinder:
-            return "cylinder";
-        case Shape::sphere:
-            return "sphere";
-        case Shape::none:
-            return "none";
-    }
-    return "none";
-}
-
-Shape shape_of(const std::string& name, const std::string& where) {
-    if (name == "none") return Shape::none;
-    if (name == "block") return Shape::block;
-    if (name == "cylinder") return Shape::cylinder;
-    if (name == "sphere") return Shape::sphere;
-    fail(where + ": unknown shape \"" + name + "\"");
-}
-
+// Every payload kind is read and written by the codec registered for its key.
 void read_payloads(const Fields& f, Object& o, const LoadContext& context) {
-    if (const ordered_json* v = f.find("point")) {
-        Fields p(*v, f.where() + ", point");
-        o.point = std::make_unique<Point>();
-        o.point->xyz = p.numbers<3>("xyz", {0, 0, 0});
-    }
-    if (const ordered_json* v = f.find("body")) {
-        Fields b(*v, f.where() + ", body");
-        auto body = std::make_unique<Body>();
-        body->body_type = b.integer("body_type", RQ_MODL_SOLID_BODY);
-        body->density = b.number("density", 1.0);
-        body->material = b.ref("material", context);
-        body->shape = shape_of(b.text("shape", "none"), b.where());
-        body->size = b.numbers<3>("size", {0, 0, 0});
-        body->origin = b.numbers<3>("origin", {0, 0, 0});
-        body->axes = b.numbers<9>("axes", {1, 0, 0, 0, 1, 0, 0, 0, 1});
-        body->features = b.refs("features", context);
-        body->mass_props_fault = b.integer("mass_props_fault", 0);
-        o.body = std::move(body);
-    }
-    if (const ordered_json* v = f.find("feature")) {
-        Fields p(*v, f.where() + ", feature");
-        auto feature = std::make_unique<Feature>();
-        feature->feature_type = p.text("feature_type", "");
-        feature->display_name = p.optional_text("display_name");
-        feature->browseable = p.boolean("browseable", true);
-        feature->suppressed = p.boolean("suppressed", false);
-        feature->update_code = p.integer("update_code", 0);
-        feature->replay_code = p.integer("replay_code", 0);
-        o.feature = std::move(feature);
-    }
-    if (const ordered_json* v = f.find("reference_set")) {
-        Fields p(*v, f.where() + ", reference_set");
-        o.refset = std::make_unique<ReferenceSet>();
-        o.refset->members = p.refs("members", context);
-    }
-    if (const ordered_json* v = f.find("expression")) {
-        Fields p(*v, f.where() + ", expression");
-        auto e = std::make_unique<Expression>();
-        e->exp_name = p.text("name", "");
-        if (e->exp_name.empty()) fail(p.where() + ": the expression has no name");
-        e->value_text = p.text("value_text", "");
-        e->value = p.number("value", 0.0);
-        e->no_edit = p.boolean("no_edit", false);
-        o.expression = std::move(e);
-    }
-    if (const ordered_json* v = f.find("family")) {
-        Fields p(*v, f.where() + ", family");
-        auto fam = std::make_unique<Family>();
-        fam->family_name = p.text("name", "");
-        fam->member_count = p.integer("member_count", 0);
-        fam->attribute_count = p.integer("attribute_count", 0);
-        o.family = std::move(fam);
-    }
-    if (const ordered_json* v = f.find("instance")) {
-        Fields p(*v, f.where() + ", instance");
-        auto inst = std::make_unique<Instance>();
-        inst->suppress_state = p.integer("suppress_state", 0);
-        inst->suppression_expression = p.ref("suppression_expression", context);
-        o.instance = std::move(inst);
-    }
-    if (const ordered_json* v = f.find("component")) {
-        Fields p(*v, f.where() + ", component");
-        auto c = std::make_unique<Component>();
-        c->child_file = p.file_name("child_file");
-        c->refset_name = p.text("refset_name", "");
-        c->instance_name = p.text("instance_name", "");
-        c->origin = p.numbers<3>("origin", {0, 0, 0});
-        c->orientation = p.numbers<9>("orientation", {1, 0, 0, 0, 1, 0, 0, 0, 1});
-        if (const ordered_json* t = p.find("transform")) {
-            if (!t->is_array() || t->size() != 4) fail(p.where() + ": \"transform\" is not 4 rows");
-            for (std::size_t r = 0; r < 4; ++r) {
-                ordered_json row_holder = {{"row", (*t)[r]}};
-                Fields row(row_holder, p.where() + ", transform row " + std::to_string(r + 1));
-                auto values = row.numbers<4>("row", {0, 0, 0, 0});
-                c->transform[r] = values;
-            }
-        }
-        c->instance = p.ref("instance", context);
-        c->parent = p.ref("parent", context);
-        c->drafting_component = p.boolean("drafting_component", false);
-        c->member_count = p.integer("member_count", 0);
-        o.component = std::move(c);
-    }
     for (const auto& [key, codec] : codecs()) {
         const ordered_json* v = f.find(key.c_str());
         if (v == nullptr || codec.load == nullptr) continue;
@@ -436,72 +287,6 @@ void read_payloads(const Fields& f, Object& o, const LoadContext& context) {
 }
 
 void write_payloads(const Object& o, ordered_json& j, const SaveContext& context) {
-    if (o.point) j["point"] = {{"xyz", numbers_json(o.point->xyz)}};
-    if (o.body) {
-        const Body& b = *o.body;
-        ordered_json p;
-        p["body_type"] = b.body_type;
-        p["density"] = number_to_json(b.density);
-        put_ref(p, "material", b.material, context);
-        p["shape"] = shape_name(b.shape);
-        p["size"] = numbers_json(b.size);
-        p["origin"] = numbers_json(b.origin);
-        p["axes"] = numbers_json(b.axes);
-        p["features"] = ids_json(b.features, context);
-        if (b.mass_props_fault != 0) p["mass_props_fault"] = b.mass_props_fault;
-        j["body"] = std::move(p);
-    }
-    if (o.feature) {
-        const Feature& f = *o.feature;
-        ordered_json p;
-        p["feature_type"] = file_text(f.feature_type);
-        if (f.display_name) p["display_name"] = file_text(*f.display_name);
-        p["browseable"] = f.browseable;
-        p["suppressed"] = f.suppressed;
-        if (f.update_code != 0) p["update_code"] = f.update_code;
-        if (f.replay_code != 0) p["replay_code"] = f.replay_code;
-        j["feature"] = std::move(p);
-    }
-    if (o.refset) j["reference_set"] = {{"members", ids_json(o.refset->members, context)}};
-    if (o.expression) {
-        const Expression& e = *o.expression;
-        ordered_json p;
-        p["name"] = file_text(e.exp_name);
-        p["value_text"] = file_text(e.value_text);
-        p["value"] = number_to_json(e.value);
-        if (e.no_edit) p["no_edit"] = true;
-        j["expression"] = std::move(p);
-    }
-    if (o.family) {
-        ordered_json p;
-        p["name"] = file_text(o.family->family_name);
-        p["member_count"] = o.family->member_count;
-        p["attribute_count"] = o.family->attribute_count;
-        j["family"] = std::move(p);
-    }
-    if (o.instance) {
-        ordered_json p;
-        p["suppress_state"] = o.instance->suppress_state;
-        put_ref(p, "suppression_expression", o.instance->suppression_expression, context);
-        j["instance"] = std::move(p);
-    }
-    if (o.component) {
-        const Component& c = *o.component;
-        ordered_json p;
-        p["child_file"] = c.child_file;  // a file name, kept as read
-        p["refset_name"] = file_text(c.refset_name);
-        p["instance_name"] = file_text(c.instance_name);
-        p["origin"] = numbers_json(c.origin);
-        p["orientation"] = numbers_json(c.orientation);
-        ordered_json rows = ordered_json::array();
-        for (const auto& row : c.transform) rows.push_back(numbers_json(row));
-        p["transform"] = std::move(rows);
-        put_ref(p, "instance", c.instance, context);
-        put_ref(p, "parent", c.parent, context);
-        if (c.drafting_component) p["drafting_component"] = true;
-        p["member_count"] = c.member_count;
-        j["component"] = std::move(p);
-    }
     for (const auto& [key, codec] : codecs()) {
         if (codec.save != nullptr) codec.save(o, j, context);
     }
@@ -525,7 +310,7 @@ void append_extra(ordered_json& j, const std::string& extra) {
     }
 }
 
-void read_common(const Fields& f, Object& o) {
+void read_common(Fields& f, Object& o) {
     if (auto name = f.optional_text("name")) {
         if (name->size() > max_name) fail(f.where() + ": the name is longer than 30 characters");
         if (!name->empty()) o.name = std::move(*name);
@@ -626,7 +411,7 @@ std::vector<PendingFault> read_faults(const ordered_json& list, const LoadContex
     return out;
 }
 
-void read_history(const Fields& top, Part& part) {
+void read_history(Fields& top, Part& part) {
     const ordered_json* list = top.find("history");
     if (list == nullptr) return;
     if (!list->is_array()) fail("\"history\" is not a list");
@@ -643,7 +428,9 @@ void read_history(const Fields& top, Part& part) {
 }
 
 Staged stage(const ordered_json& doc, const std::string& path, const std::string& part_name) {
-    Fields top(doc, "the part file");
+    Staged staged;
+    LoadContext& context = staged.context;
+    Fields top(doc, "the part file", &context);
     if (const ordered_json* format = top.find("format")) {
         if (*format != format_name) fail("not a part file (\"format\" is not \"kavo-part\")");
     }
@@ -651,7 +438,6 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
         fail("format_version is newer than this host reads");
     }
 
-    Staged staged;
     staged.part = std::make_unique<Part>();
     Part& part = *staged.part;
     const tag_t base = session().next_tag;
@@ -664,7 +450,6 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
     }
 
     // First pass: ids and tags, so references can point forwards.
-    LoadContext& context = staged.context;
     const ordered_json* objects = top.find("objects");
     static const ordered_json no_objects = ordered_json::array();
     if (objects == nullptr) objects = &no_objects;
@@ -675,6 +460,7 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
         Fields f((*objects)[i], "object " + std::to_string(i + 1));
         std::int64_t id = f.int64("id", 0);
         if (id <= 0) fail(f.where() + " has no positive \"id\"");
+        if (id > max_object_id) fail(f.where() + ": \"id\" is beyond " + max_id_text());
         tag_t tag = base + 1 + static_cast<tag_t>(i);
         if (!context.ids.emplace(id, tag).second)
             fail("object id " + std::to_string(id) + " repeats");
@@ -713,8 +499,10 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
     part.read_only = top.boolean("read_only", false);
     part.snapshots = top.integer("snapshots", 0);
     part.next_object_id = top.int64("next_object_id", 1);
-    part.current_feature = top.ref("current_feature", context);
-    part.active_arrangement = top.ref("active_arrangement", context);
+    if (part.next_object_id < 1 || part.next_object_id > max_object_id)
+        fail("\"next_object_id\" is not 1 to " + max_id_text());
+    part.current_feature = top.ref("current_feature");
+    part.active_arrangement = top.ref("active_arrangement");
     if (const ordered_json* map = top.find("line_width_map"); map != nullptr && !map->is_null()) {
         auto values = top.numbers<3>("line_width_map", {0, 0, 0});
         {
@@ -778,6 +566,12 @@ ordered_json ids_json(const std::vector<tag_t>& tags, const SaveContext& context
     for (tag_t t : tags) {
         if (std::int64_t id = context.id_of(t)) j.push_back(id);
     }
+    return j;
+}
+
+ordered_json texts_json(const std::vector<std::string>& texts) {
+    ordered_json j = ordered_json::array();
+    for (const std::string& t : texts) j.push_back(file_text(t));
     return j;
 }
 
@@ -858,11 +652,21 @@ int read_part_file(const std::string& path, const std::string& part_name, Part**
         return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
                          error);
     }
+    // A device or a pipe could give bytes without end or none for ever.
+    if (!S_ISREG(info.st_mode)) {
+        return fail_with(RQ_err_file_unreadable,
+                         "part file \"" + path + "\" cannot be read: it is no regular file", error);
+    }
     std::ifstream in(path, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
     if (!in && !in.eof()) {
         return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
+                         error);
+    }
+    if (nests_too_deep(buffer.str())) {
+        return fail_with(RQ_err_file_corrupt,
+                         path + ": nested deeper than " + std::to_string(max_nesting) + " levels",
                          error);
     }
     ordered_json doc;

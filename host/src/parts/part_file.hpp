@@ -38,12 +38,15 @@ class SaveContext {
 };
 
 // Type-specific object data kept under a key of its own in an object's entry
-// (for example "view"). A loader fills the object from the value; a saver adds
-// the key to the entry when the object carries that payload.
+// (for example "view"); every kind is one registered codec. A loader fills the
+// object from the value, reading its fields through PayloadReader
+// (payload_reader.hpp), and on a mismatch returns false with the reader's
+// error; a saver adds the key to the entry when the object carries that
+// payload. Saved entries give their payload keys in the order of the keys.
 // The JSON is the file's: its texts are UTF-8, while the object's texts are
-// session texts (ISO-8859-1). A loader reads each text with session_text, a
-// saver writes each with file_text (text_encoding.hpp); a text written
-// unconverted makes the save fail.
+// session texts (ISO-8859-1). The reader converts the texts it reads, a saver
+// writes each with file_text (text_encoding.hpp); a text written unconverted
+// makes the save fail.
 using PayloadLoader = bool (*)(const ordered_json& value, Object& object,
                                const LoadContext& context, std::string& error);
 using PayloadSaver = void (*)(const Object& object, ordered_json& entry,
@@ -68,8 +71,8 @@ ordered_json number_to_json(double value);
 bool number_from_json(const ordered_json& value, double& out);
 
 // Savers' helpers: a fixed row of numbers as a JSON array; the ids of the
-// tags that are written (others left out); a reference stored under `key`
-// only when its object is written.
+// tags that are written (others left out); a list of texts; a reference
+// stored under `key` only when its object is written.
 template <std::size_t N>
 ordered_json numbers_json(const std::array<double, N>& values) {
     ordered_json j = ordered_json::array();
@@ -77,6 +80,7 @@ ordered_json numbers_json(const std::array<double, N>& values) {
     return j;
 }
 ordered_json ids_json(const std::vector<tag_t>& tags, const SaveContext& context);
+ordered_json texts_json(const std::vector<std::string>& texts);  // session texts as UTF-8
 void put_ref(ordered_json& j, const char* key, tag_t tag, const SaveContext& context);
 
 }  // namespace standin

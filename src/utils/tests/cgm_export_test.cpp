@@ -127,7 +127,9 @@ TEST_F(CgmExportTest, FailingExportsAreLoggedAndTheNextSheetFollows) {
     kvtx_test::expect_matches_golden(log(), "cgm_export_failures.log");
     EXPECT_EQ(written_files(), (std::set<std::string>{"p_GOOD.cgm"}));
     EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/B.cgm"));
-    EXPECT_EQ(first_error_code, RQ_err_cgm_write);
+    // The refused sheet is the part's first error, not the scripted failure.
+    EXPECT_EQ(first_error_code, -1);
+    EXPECT_STREQ(first_error_message, "Programm fault [3591]");
 }
 
 TEST_F(CgmExportTest, PlotExportFailureIsNotReportedButJobOptionFailuresAre) {
@@ -158,6 +160,7 @@ TEST_F(CgmExportTest, NoSheetsNoLinesAndOverlongNamesNoFile) {
     EXPECT_EQ(extract_cgm_files(prefix.c_str()), 0);
     EXPECT_NE(log().find("Error: CGM file name too long for SHEET"), std::string::npos);
     EXPECT_TRUE(written_files().empty());
+    EXPECT_STREQ(first_error_message, "Programm fault [3590]");
     // 515 characters fit the file name, but not the path: the join refuses it.
     const std::string fitting(505, 'p');
     EXPECT_EQ(extract_cgm_files(fitting.c_str()), 0);
