@@ -30,9 +30,9 @@ struct Primitive {
 };
 
 struct Picture {
-    std::string error;  // "" when the file decoded
+    std::string error;               // "" when the file decoded
     double millimetres_per_vdc = 0;  // 0: no metric SCALING MODE
-    Point extent{0, 0};             // upper corner of the VDC EXTENT, millimetres
+    Point extent{0, 0};              // upper corner of the VDC EXTENT, millimetres
     Rgb background{-1, -1, -1};
     std::map<int, Rgb> colour_table;
     std::vector<Primitive> primitives;
@@ -118,17 +118,26 @@ inline Picture decode(const std::string& file) {
             } else if (cls == 5 && id == 15) {
                 height = mm(s16(p, 0));
             } else if (cls == 4 && id == 1) {
-                Primitive line{Primitive::Kind::polyline, {}, "", line_colour, line_type, line_width, 0};
-                for (std::size_t i = 0; i + 3 < p.size(); i += 4) line.points.push_back({mm(s16(p, i)), mm(s16(p, i + 2))});
+                Primitive line{
+                    Primitive::Kind::polyline, {}, "", line_colour, line_type, line_width, 0};
+                for (std::size_t i = 0; i + 3 < p.size(); i += 4)
+                    line.points.push_back({mm(s16(p, i)), mm(s16(p, i + 2))});
                 picture.primitives.push_back(std::move(line));
             } else if (cls == 4 && id == 4) {
-                Primitive text{Primitive::Kind::text, {{mm(s16(p, 0)), mm(s16(p, 2))}}, "", text_colour, 1, 1.0, height};
+                Primitive text{Primitive::Kind::text,
+                               {{mm(s16(p, 0)), mm(s16(p, 2))}},
+                               "",
+                               text_colour,
+                               1,
+                               1.0,
+                               height};
                 const std::size_t count = p.at(6);
                 text.text.assign(p.begin() + 7, p.begin() + 7 + static_cast<std::ptrdiff_t>(count));
                 picture.primitives.push_back(std::move(text));
             }
         } catch (const std::out_of_range&) {
-            picture.error = "short parameter list in element (" + std::to_string(cls) + "," + std::to_string(id) + ")";
+            picture.error = "short parameter list in element (" + std::to_string(cls) + "," +
+                            std::to_string(id) + ")";
             return picture;
         }
     }

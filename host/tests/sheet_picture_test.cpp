@@ -35,15 +35,19 @@ class SheetPictureTest : public HostTest {
 
     // The legacy export (table 1 to 15) or the plot export in black on white
     // of a sheet of a sample part, decoded.
-    Picture export_sheet(const std::string& sample, const char* sheet, bool black_on_white = false) {
+    Picture export_sheet(const std::string& sample, const char* sheet,
+                         bool black_on_white = false) {
         tag_t part = NULL_TAG;
-        EXPECT_EQ(RQ_PART_open((std::string(KAVOHOST_SAMPLES) + "/parts/" + sample).c_str(), &part, nullptr), 0);
+        EXPECT_EQ(RQ_PART_open((std::string(KAVOHOST_SAMPLES) + "/parts/" + sample).c_str(), &part,
+                               nullptr),
+                  0);
         const std::string file = path(std::string(sheet) + ".cgm");
         if (black_on_white) {
             RQ_PLOT_job_options_t options{RQ_PLOT_BLACK_ON_WHITE, 0, 0};
-            const std::string handle = std::string("pump_base:") + (sheet == std::string("SHT1") ? "10" : "30");
-            EXPECT_EQ(RQ_PLOT_save_cgm(RQ_TAG_ask_tag_of_handle(handle.c_str()), &options, "Refile", nullptr,
-                                       file.c_str()),
+            const std::string handle =
+                std::string("pump_base:") + (sheet == std::string("SHT1") ? "10" : "30");
+            EXPECT_EQ(RQ_PLOT_save_cgm(RQ_TAG_ask_tag_of_handle(handle.c_str()), &options, "Refile",
+                                       nullptr, file.c_str()),
                       0);
         } else {
             const int table[15] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
@@ -56,16 +60,21 @@ class SheetPictureTest : public HostTest {
         return picture;
     }
 
-    static const Primitive* polyline(const Picture& p, const std::vector<Point>& points, int colour) {
+    static const Primitive* polyline(const Picture& p, const std::vector<Point>& points,
+                                     int colour) {
         for (const Primitive& q : p.primitives) {
-            if (q.kind != Kind::polyline || q.colour != colour || q.points.size() != points.size()) continue;
+            if (q.kind != Kind::polyline || q.colour != colour || q.points.size() != points.size())
+                continue;
             if (std::equal(points.begin(), points.end(), q.points.begin(), near)) return &q;
         }
         return nullptr;
     }
-    static const Primitive* text(const Picture& p, const std::string& characters, Point at, int colour) {
+    static const Primitive* text(const Picture& p, const std::string& characters, Point at,
+                                 int colour) {
         for (const Primitive& q : p.primitives) {
-            if (q.kind == Kind::text && q.text == characters && q.colour == colour && near(q.points[0], at)) return &q;
+            if (q.kind == Kind::text && q.text == characters && q.colour == colour &&
+                near(q.points[0], at))
+                return &q;
         }
         return nullptr;
     }
@@ -75,7 +84,8 @@ class SheetPictureTest : public HostTest {
         for (const Primitive& q : p.primitives) {
             if (q.kind != Kind::polyline || q.colour != colour || q.points.size() < 60) continue;
             n += std::all_of(q.points.begin(), q.points.end(), [&](Point x) {
-                return std::fabs(std::hypot(x[0] - centre[0], x[1] - centre[1]) - radius) <= 2 * kTolerance;
+                return std::fabs(std::hypot(x[0] - centre[0], x[1] - centre[1]) - radius) <=
+                       2 * kTolerance;
             });
         }
         return n;
@@ -191,12 +201,14 @@ TEST_F(SheetPictureTest, ViewBordersCutTheGeometryThatLeavesThem) {
             hi = std::max(hi, x[0]);
             flat = flat && std::fabs(x[1] - 76) <= kTolerance;
         }
-        base_cut = base_cut || (flat && std::fabs(lo - 200) <= kTolerance && std::fabs(hi - 265) <= kTolerance);
+        base_cut = base_cut ||
+                   (flat && std::fabs(lo - 200) <= kTolerance && std::fabs(hi - 265) <= kTolerance);
     }
     EXPECT_TRUE(base_cut);
     for (const Primitive& q : p.primitives) {
         if (q.colour != 4 || q.points.front()[0] < 195) continue;  // the boss in the ISO view
-        for (const Point& x : q.points) EXPECT_TRUE(x[0] >= 200 && x[0] <= 290 && x[1] >= 40 && x[1] <= 150);
+        for (const Point& x : q.points)
+            EXPECT_TRUE(x[0] >= 200 && x[0] <= 290 && x[1] >= 40 && x[1] <= 150);
     }
     EXPECT_NE(text(p, "DETAIL SCALE 3:1", {200, 160}, 1), nullptr);
 }

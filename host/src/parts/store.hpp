@@ -115,8 +115,8 @@ struct View {
     int view_type = 0;
     int view_subtype = 0;
     std::vector<tag_t> notes;
-    std::string model_part;          // the model-view part name
-    std::vector<tag_t> objects;      // cycle code 2: displayed (or view-dependent) objects
+    std::string model_part;      // the model-view part name
+    std::vector<tag_t> objects;  // cycle code 2: displayed (or view-dependent) objects
     // The view's horizontal axis, vertical axis and direction towards the
     // viewer in model coordinates, row after row (identity: the top view).
     std::array<double, 9> orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};

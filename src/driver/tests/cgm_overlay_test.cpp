@@ -41,7 +41,8 @@ class CgmOverlayTest : public kvtx_test::GlobalStateTest {
         folder_ = kvtx_test::fresh_folder("cgm_overlay");
         export_sheet("pump_base_a.prt", folder_ + "/a.cgm");
         export_sheet("pump_base_b.prt", folder_ + "/b.cgm");
-        copy_text(cgm_part_template, (std::string(KVTX_SOURCE_DIR) + "/samples/parts/p0815_bare.prt").c_str());
+        copy_text(cgm_part_template,
+                  (std::string(KVTX_SOURCE_DIR) + "/samples/parts/p0815_bare.prt").c_str());
         copy_text(cgm_topartfile, (folder_ + "/overlay.prt").c_str());
         copy_text(cgm1_file, (folder_ + "/a.cgm").c_str());
         copy_text(cgm2_file, (folder_ + "/b.cgm").c_str());
@@ -66,8 +67,8 @@ class CgmOverlayTest : public kvtx_test::GlobalStateTest {
             if (!o.contains("line") || o.value("layer", 1) != layer) continue;
             const auto& s = o["line"]["start"];
             const auto& e = o["line"]["end"];
-            out.push_back({s[0].get<double>() - dx, s[1].get<double>() - dy, e[0].get<double>() - dx,
-                           e[1].get<double>() - dy});
+            out.push_back({s[0].get<double>() - dx, s[1].get<double>() - dy,
+                           e[0].get<double>() - dx, e[1].get<double>() - dy});
         }
         return out;
     }
@@ -93,7 +94,8 @@ TEST_F(CgmOverlayTest, SecondLayerHoldsTheMovedBodyThatMatchesNoFirstLayerLine) 
     }
     // What did not move lies on both: the plate's edge, the right view's
     // boss (it moved along the view's line of sight), the sheet's frame.
-    for (const Segment& kept : {Segment{50, 60, 50, 72}, Segment{310, 72, 310, 112}, Segment{0, 0, 420, 0}}) {
+    for (const Segment& kept :
+         {Segment{50, 60, 50, 72}, Segment{310, 72, 310, 112}, Segment{0, 0, 420, 0}}) {
         EXPECT_TRUE(contains(first, kept));
         EXPECT_TRUE(contains(second, kept));
     }
@@ -104,8 +106,8 @@ TEST_F(CgmOverlayTest, SecondLayerHoldsTheMovedBodyThatMatchesNoFirstLayerLine) 
     for (const Segment& s : second) {
         if (contains(first, s)) continue;
         ++unmatched;
-        EXPECT_TRUE(s[0] >= 50 - kTolerance && s[0] <= 125 + kTolerance && s[2] >= 50 - kTolerance &&
-                    s[2] <= 125 + kTolerance)
+        EXPECT_TRUE(s[0] >= 50 - kTolerance && s[0] <= 125 + kTolerance &&
+                    s[2] >= 50 - kTolerance && s[2] <= 125 + kTolerance)
             << s[0] << "," << s[1] << " " << s[2] << "," << s[3];
     }
     EXPECT_GT(unmatched, 100);  // the circles of the top view, in short segments

@@ -23,13 +23,13 @@ SheetPoint plus(SheetPoint a, SheetPoint b, double factor = 1.0) {
 
 // Lines of text from `at` downwards, each `height` * kLineSpacing below the
 // one before, turned by `angle` degrees.
-void add_text_lines(const std::vector<std::string>& lines, SheetPoint at, double height, double angle,
-                    const Pen& pen, SceneGroup& out) {
+void add_text_lines(const std::vector<std::string>& lines, SheetPoint at, double height,
+                    double angle, const Pen& pen, SceneGroup& out) {
     const double a = angle * std::numbers::pi / 180.0;
     const SheetPoint down{std::sin(a), -std::cos(a)};
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        out.labels.push_back(
-            Label{plus(at, down, static_cast<double>(i) * height * kLineSpacing), lines[i], height, angle, pen.colour});
+        out.labels.push_back(Label{plus(at, down, static_cast<double>(i) * height * kLineSpacing),
+                                   lines[i], height, angle, pen.colour});
     }
 }
 
@@ -38,7 +38,8 @@ void text_style(const Drafting& d, double& height, double& angle) {
     height = kDefaultTextHeight;
     angle = 0.0;
     if (d.text_blocks.empty()) return;
-    if (d.text_blocks[0].size > 0 && std::isfinite(d.text_blocks[0].size)) height = d.text_blocks[0].size;
+    if (d.text_blocks[0].size > 0 && std::isfinite(d.text_blocks[0].size))
+        height = d.text_blocks[0].size;
     if (std::isfinite(d.text_blocks[0].angle)) angle = d.text_blocks[0].angle;
 }
 
@@ -56,8 +57,8 @@ void add_note(const Object& object, const Pen& pen, SceneGroup& out) {
     const Drafting& d = *object.drafting;
     double height = 0, angle = 0;
     text_style(d, height, angle);
-    add_text_lines(evaluated(find_part(object.part), d.text), {d.origin[0], d.origin[1]}, height, angle, pen,
-                   out);
+    add_text_lines(evaluated(find_part(object.part), d.text), {d.origin[0], d.origin[1]}, height,
+                   angle, pen, out);
 }
 
 std::string joined(const std::vector<std::string>& parts) {
@@ -74,7 +75,8 @@ std::string joined(const std::vector<std::string>& parts) {
 SheetPath arrow_head(SheetPoint tip, SheetPoint direction) {
     auto wing = [&](double turn) {
         const double c = std::cos(turn), s = std::sin(turn);
-        const SheetPoint back{-(direction[0] * c - direction[1] * s), -(direction[0] * s + direction[1] * c)};
+        const SheetPoint back{-(direction[0] * c - direction[1] * s),
+                              -(direction[0] * s + direction[1] * c)};
         return plus(tip, back, kArrowLength);
     };
     return {wing(kArrowHalfAngle), tip, wing(-kArrowHalfAngle)};
@@ -106,7 +108,9 @@ void add_dimension_lines(const Dimension& dim, SheetPoint origin, int subtype, c
     const double length = std::hypot(e2[0] - e1[0], e2[1] - e1[1]);
     if (!(length > 0)) return;
     const SheetPoint along{(e2[0] - e1[0]) / length, (e2[1] - e1[1]) / length};
-    auto stroke = [&](SheetPath path) { out.strokes.push_back(Stroke{std::move(path), pen.colour, pen.font, pen.width}); };
+    auto stroke = [&](SheetPath path) {
+        out.strokes.push_back(Stroke{std::move(path), pen.colour, pen.font, pen.width});
+    };
     stroke({p1, e1});
     stroke({p2, e2});
     stroke({e1, e2});
@@ -120,7 +124,8 @@ void add_dimension_lines(const Dimension& dim, SheetPoint origin, int subtype, c
 void add_dimension_texts(const Object& object, const Pen& pen, SceneGroup& out) {
     const Drafting* d = object.drafting.get();
     const Dimension& dim = *object.dimension;
-    const SheetPoint origin = d != nullptr ? SheetPoint{d->origin[0], d->origin[1]} : SheetPoint{0, 0};
+    const SheetPoint origin =
+        d != nullptr ? SheetPoint{d->origin[0], d->origin[1]} : SheetPoint{0, 0};
     double height = kDefaultTextHeight, angle = 0;
     if (d != nullptr) text_style(*d, height, angle);
     std::vector<std::string> measurement;
@@ -142,7 +147,8 @@ void add_dimension_texts(const Object& object, const Pen& pen, SceneGroup& out) 
     }
     const double a = angle * std::numbers::pi / 180.0;
     const SheetPoint up{-std::sin(a), std::cos(a)};
-    const SheetPoint first = plus(origin, up, kTextGap + static_cast<double>(above) * height * kLineSpacing);
+    const SheetPoint first =
+        plus(origin, up, kTextGap + static_cast<double>(above) * height * kLineSpacing);
     add_text_lines(lines, first, height, angle, pen, out);
 }
 
@@ -150,7 +156,8 @@ void add_dimension(const Object& object, const Pen& pen, SceneGroup& out) {
     if (!object.dimension) return;
     if (object.dimension->has_measured) {
         const SheetPoint origin =
-            object.drafting ? SheetPoint{object.drafting->origin[0], object.drafting->origin[1]} : SheetPoint{0, 0};
+            object.drafting ? SheetPoint{object.drafting->origin[0], object.drafting->origin[1]}
+                            : SheetPoint{0, 0};
         add_dimension_lines(*object.dimension, origin, object.subtype, pen, out);
     }
     add_dimension_texts(object, pen, out);
@@ -173,7 +180,8 @@ void add_pattern(const Object& object, const Pen& pen, SceneGroup& out) {
     if (name.empty()) return;
     const double angle = std::atan2(ex[1], ex[0]) * 180.0 / std::numbers::pi;
     const SheetPoint at = plus(plus(origin, ex, kPatternNameInset), ey, kPatternNameInset);
-    out.labels.push_back(Label{at, name, kDefaultTextHeight, std::isfinite(angle) ? angle : 0.0, pen.colour});
+    out.labels.push_back(
+        Label{at, name, kDefaultTextHeight, std::isfinite(angle) ? angle : 0.0, pen.colour});
 }
 
 }  // namespace

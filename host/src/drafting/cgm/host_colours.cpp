@@ -37,12 +37,30 @@ Rgb wheel_colour(int colour) {
     const double x = chroma * (1.0 - std::fabs(std::fmod(hue, 2.0) - 1.0));
     double r = 0, g = 0, b = 0;
     switch (static_cast<int>(hue)) {
-        case 0: r = chroma; g = x; break;
-        case 1: r = x; g = chroma; break;
-        case 2: g = chroma; b = x; break;
-        case 3: g = x; b = chroma; break;
-        case 4: r = x; b = chroma; break;
-        default: r = chroma; b = x; break;
+        case 0:
+            r = chroma;
+            g = x;
+            break;
+        case 1:
+            r = x;
+            g = chroma;
+            break;
+        case 2:
+            g = chroma;
+            b = x;
+            break;
+        case 3:
+            g = x;
+            b = chroma;
+            break;
+        case 4:
+            r = x;
+            b = chroma;
+            break;
+        default:
+            r = chroma;
+            b = x;
+            break;
     }
     const double m = value - chroma;
     auto octet = [m](double c) {

@@ -17,7 +17,8 @@ namespace {
 constexpr double kVdcRange = 32767.0;
 // The longest text one TEXT element holds: some readers refuse 128 and more.
 constexpr std::size_t kMaxTextPiece = 120;
-constexpr double kPieceSpacing = 1.5;  // further pieces of a long text go below, this many heights apart
+constexpr double kPieceSpacing =
+    1.5;  // further pieces of a long text go below, this many heights apart
 constexpr int kOrientationUnit = 1000;
 
 // Host line fonts as CGM line types (1 solid, 2 dash, 3 dot, 4 dash-dot,
@@ -71,7 +72,8 @@ class PictureBody {
             points.reserve(piece.size());
             for (const SheetPoint& p : piece) {
                 const VdcPoint v = vdc(p);
-                if (points.empty() || points.back().x != v.x || points.back().y != v.y) points.push_back(v);
+                if (points.empty() || points.back().x != v.x || points.back().y != v.y)
+                    points.push_back(v);
             }
             if (points.size() < 2) continue;
             set(line_colour_, colour_index, [&] { line_colour(out_, colour_index); });
@@ -136,8 +138,10 @@ class PictureBody {
 int highest_index(const std::vector<SceneGroup>& scene, const ColourRule& colour) {
     int highest = 1;
     for (const SceneGroup& g : scene) {
-        for (const Stroke& s : g.strokes) highest = std::max(highest, std::clamp(colour(s.colour), 0, kMaxHostColour));
-        for (const Label& l : g.labels) highest = std::max(highest, std::clamp(colour(l.colour), 0, kMaxHostColour));
+        for (const Stroke& s : g.strokes)
+            highest = std::max(highest, std::clamp(colour(s.colour), 0, kMaxHostColour));
+        for (const Label& l : g.labels)
+            highest = std::max(highest, std::clamp(colour(l.colour), 0, kMaxHostColour));
     }
     return highest;
 }

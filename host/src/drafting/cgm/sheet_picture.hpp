@@ -13,7 +13,6 @@ namespace standin::cgm {
 // The colour index written for a host colour number.
 using ColourRule = std::function<int(int host_colour)>;
 
-
 // The whole metafile of one sheet (`sheet_object` is a type-62 object).
 Bytes sheet_metafile(const Object& sheet_object, std::string_view metafile_name,
                      const ColourRule& colour);

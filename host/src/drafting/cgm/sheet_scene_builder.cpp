@@ -28,7 +28,8 @@ ClipBox intersection(const ClipBox& a, const ClipBox& b) {
 }
 
 void add_rectangle(double x0, double y0, double x1, double y1, const Pen& pen, SceneGroup& out) {
-    out.strokes.push_back(Stroke{{{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}}, pen.colour, pen.font, pen.width});
+    out.strokes.push_back(Stroke{
+        {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}, {x0, y0}}, pen.colour, pen.font, pen.width});
 }
 
 class SceneBuilder {
@@ -44,7 +45,8 @@ class SceneBuilder {
         add_sheet_view_objects();
         for (tag_t t : sheet_.views) add_view_annotations(t);
         add_own_items();
-        add_rectangle(0, 0, sheet_group_.clip.x_max, sheet_group_.clip.y_max, pen_of(sheet_object_), sheet_group_);
+        add_rectangle(0, 0, sheet_group_.clip.x_max, sheet_group_.clip.y_max, pen_of(sheet_object_),
+                      sheet_group_);
         groups_.push_back(std::move(sheet_group_));
         return std::move(groups_);
     }
@@ -69,14 +71,18 @@ class SceneBuilder {
         const ViewProjection projection(*view);
         for (tag_t t : view->objects) {
             const Object* o = shown(t);
-            if (o != nullptr && !is_annotation(*o)) add_model_strokes(*o, projection, pen_of(*o), content.strokes);
+            if (o != nullptr && !is_annotation(*o))
+                add_model_strokes(*o, projection, pen_of(*o), content.strokes);
         }
         groups_.push_back(std::move(content));
         const Pen pen = pen_of(*view_object);
         if (b[2] > b[0] && b[3] > b[1]) add_rectangle(b[0], b[1], b[2], b[3], pen, sheet_group_);
         if (view_object->name && !view_object->name->empty())
-            sheet_group_.labels.push_back(
-                Label{{b[0] + kNameInset, b[1] + kNameInset}, *view_object->name, kDefaultTextHeight, 0.0, pen.colour});
+            sheet_group_.labels.push_back(Label{{b[0] + kNameInset, b[1] + kNameInset},
+                                                *view_object->name,
+                                                kDefaultTextHeight,
+                                                0.0,
+                                                pen.colour});
     }
 
     void add_sheet_object(tag_t tag) {
@@ -114,8 +120,9 @@ class SceneBuilder {
             if (g.kind == SheetGraphic::Kind::polyline) {
                 sheet_group_.strokes.push_back(Stroke{g.points, colour, 1, 0});
             } else if (!g.points.empty()) {
-                sheet_group_.labels.push_back(
-                    Label{g.points[0], g.text, g.height > 0 ? g.height : kDefaultTextHeight, 0.0, colour});
+                sheet_group_.labels.push_back(Label{g.points[0], g.text,
+                                                    g.height > 0 ? g.height : kDefaultTextHeight,
+                                                    0.0, colour});
             }
         }
     }
@@ -130,7 +137,8 @@ class SceneBuilder {
 }  // namespace
 
 std::array<double, 2> sheet_size(const Sheet& sheet) {
-    return sheet.size ? *sheet.size : std::array<double, 2>{kDefaultSheetWidth, kDefaultSheetHeight};
+    return sheet.size ? *sheet.size
+                      : std::array<double, 2>{kDefaultSheetWidth, kDefaultSheetHeight};
 }
 
 std::vector<SceneGroup> sheet_scene(const Object& sheet_object) {

@@ -38,7 +38,8 @@ SheetPath model_arc(const ViewProjection& view, const ModelPoint& centre, const 
     path.reserve(static_cast<std::size_t>(n) + 1);
     for (int i = 0; i <= n; ++i) {
         const double t = start + sweep * i / n;
-        path.push_back(view.project(add(add(centre, u, radius * std::cos(t)), v, radius * std::sin(t))));
+        path.push_back(
+            view.project(add(add(centre, u, radius * std::cos(t)), v, radius * std::sin(t))));
     }
     return path;
 }
@@ -56,8 +57,10 @@ void add_block(const Body& body, const ViewProjection& view, const Pen& pen,
         return view.project(add(p, ez, k * body.size[2]));
     };
     for (int k = 0; k <= 1; ++k)
-        add_stroke(out, {corner(0, 0, k), corner(1, 0, k), corner(1, 1, k), corner(0, 1, k), corner(0, 0, k)},
-                   pen);
+        add_stroke(
+            out,
+            {corner(0, 0, k), corner(1, 0, k), corner(1, 1, k), corner(0, 1, k), corner(0, 0, k)},
+            pen);
     for (int i = 0; i <= 1; ++i)
         for (int j = 0; j <= 1; ++j) add_stroke(out, {corner(i, j, 0), corner(i, j, 1)}, pen);
 }
@@ -76,7 +79,9 @@ void add_cylinder(const Body& body, const ViewProjection& view, const Pen& pen,
     if (length < kParallel) return;  // seen along its axis: the circles are its outline
     side = {side[0] / length, side[1] / length, side[2] / length};
     for (double s : {1.0, -1.0})
-        add_stroke(out, {view.project(add(body.origin, side, s * radius)), view.project(add(top, side, s * radius))},
+        add_stroke(out,
+                   {view.project(add(body.origin, side, s * radius)),
+                    view.project(add(top, side, s * radius))},
                    pen);
 }
 
@@ -122,11 +127,14 @@ void add_model_strokes(const Object& object, const ViewProjection& view, const P
     } else if (object.arc) {
         const Arc& a = *object.arc;
         double sweep = a.end_angle - a.start_angle;
-        if (std::isfinite(sweep) && sweep <= 0) sweep = std::fmod(sweep, 2 * std::numbers::pi) + 2 * std::numbers::pi;
+        if (std::isfinite(sweep) && sweep <= 0)
+            sweep = std::fmod(sweep, 2 * std::numbers::pi) + 2 * std::numbers::pi;
         sweep = std::min(sweep, 2 * std::numbers::pi);
         if (a.radius > 0 && std::isfinite(a.radius) && std::isfinite(a.start_angle) && sweep > 0)
-            add_stroke(out, model_arc(view, a.centre, {1, 0, 0}, {0, 1, 0}, a.radius, a.start_angle, sweep),
-                       pen);
+            add_stroke(
+                out,
+                model_arc(view, a.centre, {1, 0, 0}, {0, 1, 0}, a.radius, a.start_angle, sweep),
+                pen);
     } else if (object.body) {
         switch (object.body->shape) {
             case Shape::block:
