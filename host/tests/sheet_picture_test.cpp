@@ -213,6 +213,48 @@ TEST_F(SheetPictureTest, ViewBordersCutTheGeometryThatLeavesThem) {
     EXPECT_NE(text(p, "DETAIL SCALE 3:1", {200, 160}, 1), nullptr);
 }
 
+TEST_F(SheetPictureTest, SheetObjectsAreCutAtTheSheetsEdgesAndLongTextsSplit) {
+    // A 200 x 100 sheet whose own view holds a line that leaves it, a circle,
+    // a point and a note of 300 characters; a blanked line shows nothing.
+    standin::PartBuilder b("edges");
+    using nlohmann::json;
+    const auto line =
+        b.add(RQ_line_type, 0,
+              {{"color", 8}, {"line", {{"start", {100, 50, 0}}, {"end", {300, 150, 0}}}}});
+    const auto circle = b.add(
+        RQ_circle_type, 0,
+        {{"color", 3},
+         {"arc", {{"centre", {40, 40, 0}}, {"radius", 10}, {"start_angle", 0}, {"end_angle", 7}}}});
+    const auto point = b.add(RQ_point_type, 0, {{"color", 5}, {"point", {{"xyz", {20, 80, 0}}}}});
+    const auto note =
+        b.add(RQ_drafting_entity_type, 1,
+              {{"drafting", {{"origin", {5, 30, 0}}, {"text", {std::string(300, 'x')}}}}});
+    const auto blanked =
+        b.add(RQ_line_type, 0,
+              {{"blank_status", 1}, {"line", {{"start", {0, 0, 0}}, {"end", {9, 9, 0}}}}});
+    const auto own =
+        b.add(RQ_view_type, 0, {{"view", {{"objects", {line, circle, point, note, blanked}}}}});
+    b.add(RQ_drawing_type, 0,
+          {{"name", "E"}, {"sheet", {{"sheet_view", own}, {"size", {200, 100}}}}});
+    ASSERT_NE(b.open(path("edges.prt")), NULL_TAG);
+    ASSERT_EQ(uc6410("E", path("e.cgm").c_str(), 2, 2, nullptr), 0);
+    const Picture p = cgm_picture::decode(read_file(path("e.cgm")));
+    EXPECT_EQ(p.millimetres_per_vdc, 1.0 / 128);
+
+    // The line keeps its slope up to the top edge: (100, 50)-(200, 100).
+    EXPECT_NE(polyline(p, {{100, 50}, {200, 100}}, 8), nullptr);
+    EXPECT_EQ(circles(p, {40, 40}, 10, 3), 1);
+    EXPECT_NE(polyline(p, {{18.5, 80}, {21.5, 80}}, 5), nullptr);
+    EXPECT_NE(polyline(p, {{20, 78.5}, {20, 81.5}}, 5), nullptr);
+    // 300 characters: TEXT elements of 120, 120 and 60, one under the other.
+    EXPECT_NE(text(p, std::string(120, 'x'), {5, 30}, 1), nullptr);
+    EXPECT_NE(text(p, std::string(120, 'x'), {5, 24.75}, 1), nullptr);
+    EXPECT_NE(text(p, std::string(60, 'x'), {5, 19.5}, 1), nullptr);
+    int lines = 0;
+    for (const Primitive& q : p.primitives) lines += q.kind == Kind::polyline;
+    EXPECT_EQ(lines, 5);  // line, circle, the point's cross, the frame
+}
+
 TEST(SheetClipping, LinesAreCutAtTheBoxNotBent) {
     using standin::cgm::clip_path;
     const standin::cgm::ClipBox box{0, 0, 20, 10};
