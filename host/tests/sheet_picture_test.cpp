@@ -171,6 +171,24 @@ TEST_F(SheetPictureTest, LegacyExportDrawsTheViewsModelGeometryInTheObjectsColou
     EXPECT_EQ(bytes, first);
 }
 
+TEST_F(SheetPictureTest, ViewOrientationsAndMeasuredPointsSurviveASave) {
+    export_sheet("pump_base_a.prt", "SHT1");
+    const std::string before = bytes;
+    ASSERT_EQ(standin::save_part_file(RQ_ASSEM_ask_work_part(), path("saved.prt")), 0);
+    const std::string saved = read_file(path("saved.prt"));
+    EXPECT_NE(saved.find(R"("orientation":[1.0,0.0,0.0,0.0,0.0,1.0,0.0,-1.0,0.0])"),
+              std::string::npos);
+    EXPECT_NE(saved.find(R"("measured":[50.0,250.0,210.0,250.0])"), std::string::npos);
+    EXPECT_EQ(saved.find(R"("orientation":[1.0,0.0,0.0,0.0,1.0,0.0,0.0,0.0,1.0])"),
+              std::string::npos);  // the default
+    standin::reset_session();
+    ASSERT_EQ(RQ_initialize(), 0);
+    tag_t part = NULL_TAG;
+    ASSERT_EQ(RQ_PART_open(path("saved.prt").c_str(), &part, nullptr), 0);
+    ASSERT_EQ(uc6410("SHT1", path("again.cgm").c_str(), 2, 2, nullptr), 0);
+    EXPECT_EQ(read_file(path("again.cgm")), before);
+}
+
 TEST_F(SheetPictureTest, BlackOnWhiteDrawsEveryObjectBlackOnWhite) {
     const Picture legacy = export_sheet("pump_base_a.prt", "SHT1");
     standin::reset_session();
