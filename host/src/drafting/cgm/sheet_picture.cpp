@@ -156,10 +156,8 @@ std::vector<Rgb> palette(int highest) {
 
 Bytes sheet_metafile(const Object& sheet_object, std::string_view metafile_name,
                      const ColourRule& colour) {
-    static const Sheet no_content;
-    const Sheet& sheet = sheet_object.sheet ? *sheet_object.sheet : no_content;
     const std::string sheet_name = sheet_object.name.value_or("");
-    const auto [width, height] = sheet_size(sheet);
+    const auto [width, height] = sheet_size(sheet_object);
     const double scale = scale_for(width, height);
     const std::vector<SceneGroup> scene = sheet_scene(sheet_object);
     const int highest = highest_index(scene, colour);

@@ -36,7 +36,7 @@ class SceneBuilder {
   public:
     SceneBuilder(const Object& sheet_object, const Sheet& sheet)
         : sheet_object_(sheet_object), sheet_(sheet) {
-        const auto size = sheet_size(sheet);
+        const auto size = sheet_size(sheet_object);
         sheet_group_.clip = {0, 0, size[0], size[1]};
     }
 
@@ -136,9 +136,9 @@ class SceneBuilder {
 
 }  // namespace
 
-std::array<double, 2> sheet_size(const Sheet& sheet) {
-    return sheet.size ? *sheet.size
-                      : std::array<double, 2>{kDefaultSheetWidth, kDefaultSheetHeight};
+std::array<double, 2> sheet_size(const Object& sheet_object) {
+    if (sheet_object.sheet && sheet_object.sheet->size) return *sheet_object.sheet->size;
+    return {kDefaultSheetWidth, kDefaultSheetHeight};
 }
 
 std::vector<SceneGroup> sheet_scene(const Object& sheet_object) {

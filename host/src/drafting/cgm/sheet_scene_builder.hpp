@@ -15,7 +15,8 @@ namespace standin::cgm {
 inline constexpr double kDefaultSheetWidth = 420.0;  // A3 landscape, in sheet units
 inline constexpr double kDefaultSheetHeight = 297.0;
 
-std::array<double, 2> sheet_size(const Sheet& sheet);
+// Width and height of a sheet (a type-62 object): its size, or A3.
+std::array<double, 2> sheet_size(const Object& sheet_object);
 // The groups in drawing order (`sheet_object` is a type-62 object).
 std::vector<SceneGroup> sheet_scene(const Object& sheet_object);
 
