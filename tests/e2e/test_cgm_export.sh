@@ -41,6 +41,16 @@ expect_exit 0
 compare_cgm_folder cgm_plot black_on_white
 expect_contains run_plot.log "CGM: Cgm_Def_Color_Option = RQ_PLOT_BLACK_ON_WHITE --> passed"
 
+# The two revisions of the sample drawing: their views' geometry, notes,
+# dimensions and pattern (the host tests check the pictures' content).
+rm -rf out && mkdir out cgm_revisions
+for revision in a b; do
+    run_kavotalvex -part=samples/parts/pump_base_$revision.prt -outdir=out \
+        -log=run_$revision.log -ExtractCGM_toDir=cgm_revisions
+    expect_exit 0
+done
+compare_cgm_folder cgm_revisions revisions
+
 # A missing export folder: each export fails and is logged, the run goes on.
 rm -rf out && mkdir out
 run_kavotalvex -part=samples/parts/drafting.prt -outdir=out -log=run_missing.log \

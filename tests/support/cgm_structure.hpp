@@ -27,11 +27,12 @@ struct Summary {
 inline std::string check(const std::string& file, Summary* summary = nullptr,
                          bool our_subset = true) {
     static const std::set<std::pair<int, int>> allowed = {
-        {0, 1}, {0, 2}, {0, 3}, {0, 4},  {0, 5},  {1, 1},  {1, 2},  {1, 3},  {1, 4},  {1, 5},
-        {1, 6}, {1, 7}, {1, 8}, {1, 9},  {1, 10}, {1, 11}, {1, 12}, {1, 13}, {1, 14}, {1, 15},
-        {2, 1}, {2, 2}, {2, 3}, {2, 4},  {2, 5},  {2, 6},  {2, 7},  {3, 5},  {3, 6},  {4, 1},
-        {4, 2}, {4, 3}, {4, 4}, {4, 5},  {4, 6},  {4, 7},  {4, 11}, {4, 12}, {4, 13}, {4, 15},
-        {5, 2}, {5, 3}, {5, 4}, {5, 10}, {5, 14}, {5, 15}, {5, 16}, {6, 1},  {7, 1},  {7, 2}};
+        {0, 1},  {0, 2},  {0, 3},  {0, 4},  {0, 5}, {1, 1},  {1, 2},  {1, 3},  {1, 4},
+        {1, 5},  {1, 6},  {1, 7},  {1, 8},  {1, 9}, {1, 10}, {1, 11}, {1, 12}, {1, 13},
+        {1, 14}, {1, 15}, {2, 1},  {2, 2},  {2, 3}, {2, 4},  {2, 5},  {2, 6},  {2, 7},
+        {3, 5},  {3, 6},  {4, 1},  {4, 2},  {4, 3}, {4, 4},  {4, 5},  {4, 6},  {4, 7},
+        {4, 11}, {4, 12}, {4, 13}, {4, 15}, {5, 2}, {5, 3},  {5, 4},  {5, 10}, {5, 14},
+        {5, 15}, {5, 16}, {5, 34}, {6, 1},  {7, 1}, {7, 2}};
     const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
     const std::size_t size = file.size();
     auto word = [&](std::size_t at) {
@@ -157,6 +158,8 @@ inline std::string check(const std::string& file, Summary* summary = nullptr,
                 } else if (code == std::pair{2, 6}) {
                     if (params.size() != 8) return "VDC EXTENT length";
                     saw_extent = true;
+                } else if (our_subset && code == std::pair{2, 1}) {
+                    if (params.size() != 10) return "SCALING MODE length";
                 } else if (cls != 2 && cls != 6 && cls != 7) {
                     return "element in a picture descriptor" + where(start);
                 }
@@ -179,6 +182,9 @@ inline std::string check(const std::string& file, Summary* summary = nullptr,
                     saw_height = true;
                 } else if (our_subset && (code == std::pair{5, 4} || code == std::pair{5, 14})) {
                     if (params.size() != 1) return "colour index length" + where(start);
+                } else if (code == std::pair{5, 34}) {
+                    if (params.size() < 4 || (params.size() - 1) % 3 != 0)
+                        return "COLOUR TABLE length" + where(start);
                 }
                 break;
             case State::ended:

@@ -1,6 +1,7 @@
 // Plotting and CGM export: the session's plot job options, the plot export
 // of a sheet and the legacy export of a sheet named in the work part. Both
 // exports write binary CGM files (cgm/).
+#include <exception>
 #include <string>
 
 #include "drafting/cgm/cgm_writer.hpp"
@@ -34,9 +35,14 @@ const Object* live_sheet(tag_t tag) {
     return o != nullptr && !o->erased && o->type == RQ_drawing_type ? o : nullptr;
 }
 
+// Out of memory while drawing a large sheet fails the export, not the host.
 int export_sheet(const Object& sheet, const char* metafile_name, const char* path,
                  const cgm::ColourRule& colour) {
-    return cgm::write_metafile(path, cgm::sheet_metafile(sheet, metafile_name, colour));
+    try {
+        return cgm::write_metafile(path, cgm::sheet_metafile(sheet, metafile_name, colour));
+    } catch (const std::exception&) {
+        return RQ_err_cgm_write;
+    }
 }
 
 }  // namespace

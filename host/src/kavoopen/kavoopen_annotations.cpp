@@ -4,6 +4,7 @@
 // object keeps its class; they read the store on every call.
 #include <kavoopen/kavoopen.hpp>
 
+#include "kavoopen/evaluated_text.hpp"
 #include "parts/store.hpp"
 
 #include <cstdio>
@@ -335,3 +336,7 @@ std::vector<KavoString> AppendedText::GetBelowText() {
 
 }  // namespace Annotations
 }  // namespace KavoOpen
+
+std::string standin::evaluated_text(const Part* part, const std::string& text) {
+    return KavoOpen::evaluate(part, text);
+}

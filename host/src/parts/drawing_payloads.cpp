@@ -31,6 +31,7 @@ bool load_view(const ordered_json& value, Object& object, const LoadContext& con
     view->notes = r.refs("notes");
     view->model_part = r.text("model_part", "");
     view->objects = r.refs("objects");
+    view->orientation = r.numbers<9>("orientation", view->orientation);
     if (!r.ok()) return false;
     object.view = std::move(view);
     return true;
@@ -52,6 +53,7 @@ void save_view(const Object& object, ordered_json& entry, const SaveContext& con
     j["notes"] = ids_json(v.notes, context);
     j["model_part"] = file_text(v.model_part);
     j["objects"] = ids_json(v.objects, context);
+    if (v.orientation != View{}.orientation) j["orientation"] = numbers_json(v.orientation);
     entry["view"] = std::move(j);
 }
 
@@ -141,6 +143,11 @@ bool load_dimension(const ordered_json& value, Object& object, const LoadContext
     dimension->above_text = r.texts("above");
     dimension->below_text = r.texts("below");
     dimension->throwing_getter = r.text("throwing_getter", "");
+    dimension->measured = r.numbers<4>("measured", {});
+    if (value.is_object()) {
+        auto measured = value.find("measured");
+        dimension->has_measured = measured != value.end() && !measured->is_null();
+    }
     const std::string& getter = dimension->throwing_getter;
     if (!getter.empty() && getter != "before" && getter != "after" && getter != "above" &&
         getter != "below")
@@ -160,6 +167,7 @@ void save_dimension(const Object& object, ordered_json& entry, const SaveContext
     if (!d.above_text.empty()) j["above"] = texts_json(d.above_text);
     if (!d.below_text.empty()) j["below"] = texts_json(d.below_text);
     if (!d.throwing_getter.empty()) j["throwing_getter"] = d.throwing_getter;
+    if (d.has_measured) j["measured"] = numbers_json(d.measured);
     entry["dimension"] = std::move(j);
 }
 

@@ -115,8 +115,11 @@ struct View {
     int view_type = 0;
     int view_subtype = 0;
     std::vector<tag_t> notes;
-    std::string model_part;          // the model-view part name
-    std::vector<tag_t> objects;      // cycle code 2: displayed (or view-dependent) objects
+    std::string model_part;      // the model-view part name
+    std::vector<tag_t> objects;  // cycle code 2: displayed (or view-dependent) objects
+    // The view's horizontal axis, vertical axis and direction towards the
+    // viewer in model coordinates, row after row (identity: the top view).
+    std::array<double, 9> orientation{1, 0, 0, 0, 1, 0, 0, 0, 1};
     tag_t sheet = NULL_TAG;          // the sheet whose member view this is (set on first use)
     mutable std::size_t cursor = 0;  // position after the last object a cycle gave
 };
@@ -168,6 +171,10 @@ struct Dimension {
     // "before", "after", "above" or "below": that appended-text getter throws a
     // KavoException; empty: none throws.
     std::string throwing_getter;
+    // The two measured points in sheet coordinates (x1, y1, x2, y2), when
+    // the part gives them: the CGM exports draw the dimension's lines.
+    bool has_measured = false;
+    std::array<double, 4> measured{0, 0, 0, 0};
 };
 
 // Placement, associativity and texts of a drafting object (type 25) or a

@@ -80,6 +80,7 @@ inline constexpr ElementCode kTextFontIndex{5, 10};
 inline constexpr ElementCode kTextColour{5, 14};
 inline constexpr ElementCode kCharacterHeight{5, 15};
 inline constexpr ElementCode kCharacterOrientation{5, 16};
+inline constexpr ElementCode kColourTable{5, 34};
 // Classes 6 and 7: escape and external.
 inline constexpr ElementCode kEscape{6, 1};
 inline constexpr ElementCode kMessage{7, 1};

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 #include <rq/rq.h>
@@ -17,6 +19,18 @@ namespace {
 void put_point(Bytes& out, VdcPoint p) {
     put_int16(out, p.x);
     put_int16(out, p.y);
+}
+
+void put_float64(Bytes& out, double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    for (int shift = 48; shift >= 0; shift -= 16)
+        put_word(out, static_cast<std::uint16_t>((bits >> shift) & 0xFFFF));
+}
+
+void put_fixed32(Bytes& out, double value) {
+    const double whole = std::floor(value);
+    put_int16(out, static_cast<int>(whole));
+    put_word(out, static_cast<std::uint16_t>(std::lround((value - whole) * 65536.0) & 0xFFFF));
 }
 
 void put_colour_index(Bytes& out, int index) {
@@ -83,6 +97,19 @@ void metafile_element_list_drawing_set(Bytes& out) {
     put_element(out, kMetafileElementList, params);
 }
 
+void maximum_colour_index(Bytes& out, int index) {
+    Bytes params;
+    put_colour_index(params, index);
+    put_element(out, kMaximumColourIndex, params);
+}
+
+void scaling_mode_metric(Bytes& out, double millimetres) {
+    Bytes params;
+    put_int16(params, 1);  // metric
+    put_float64(params, millimetres);
+    put_element(out, kScalingMode, params);
+}
+
 void vdc_extent(Bytes& out, VdcPoint first, VdcPoint second) {
     Bytes params;
     put_point(params, first);
@@ -92,6 +119,18 @@ void vdc_extent(Bytes& out, VdcPoint first, VdcPoint second) {
 
 void background_colour(Bytes& out, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     put_element(out, kBackgroundColour, Bytes{red, green, blue});
+}
+
+void line_type(Bytes& out, int type) {
+    Bytes params;
+    put_int16(params, type);
+    put_element(out, kLineType, params);
+}
+
+void line_width(Bytes& out, double scale_factor) {
+    Bytes params;
+    put_fixed32(params, scale_factor);
+    put_element(out, kLineWidth, params);
 }
 
 void line_colour(Bytes& out, int index) {
@@ -110,6 +149,20 @@ void character_height(Bytes& out, int height) {
     Bytes params;
     put_int16(params, height);
     put_element(out, kCharacterHeight, params);
+}
+
+void character_orientation(Bytes& out, VdcPoint up, VdcPoint base) {
+    Bytes params;
+    put_point(params, up);
+    put_point(params, base);
+    put_element(out, kCharacterOrientation, params);
+}
+
+void colour_table(Bytes& out, int first, const std::vector<std::array<std::uint8_t, 3>>& colours) {
+    Bytes params;
+    put_colour_index(params, first);
+    for (const auto& rgb : colours) params.insert(params.end(), rgb.begin(), rgb.end());
+    put_element(out, kColourTable, params);
 }
 
 void polyline(Bytes& out, const std::vector<VdcPoint>& points) {

@@ -3,6 +3,7 @@
 // atomic write of a finished metafile.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,13 +28,25 @@ void end_picture(Bytes& out);
 void metafile_version(Bytes& out, int version);
 // METAFILE ELEMENT LIST naming the DRAWING SET only.
 void metafile_element_list_drawing_set(Bytes& out);
+void maximum_colour_index(Bytes& out, int index);
 // Picture descriptor.
+// SCALING MODE metric: `millimetres` per VDC unit. The factor is always
+// floating point; it is written in 64 bits, which gist reads as well (it
+// stops on a 32-bit factor under the default real precision).
+void scaling_mode_metric(Bytes& out, double millimetres);
 void vdc_extent(Bytes& out, VdcPoint first, VdcPoint second);
 void background_colour(Bytes& out, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 // Attributes.
+void line_type(Bytes& out, int type);
+// A real of the default precision: fixed point, 16 bits whole, 16 fraction.
+void line_width(Bytes& out, double scale_factor);
 void line_colour(Bytes& out, int index);
 void text_colour(Bytes& out, int index);
 void character_height(Bytes& out, int height);
+// Up and base vectors of the characters.
+void character_orientation(Bytes& out, VdcPoint up, VdcPoint base);
+// COLOUR TABLE from index `first`: one red, green, blue triple an index.
+void colour_table(Bytes& out, int first, const std::vector<std::array<std::uint8_t, 3>>& colours);
 // Primitives.
 void polyline(Bytes& out, const std::vector<VdcPoint>& points);
 void text(Bytes& out, VdcPoint at, std::string_view characters, bool final_part = true);

@@ -1,22 +1,61 @@
-// Drawing a sheet into a CGM picture. Sheet coordinates map onto integer VDC
-// by one scale that fits the sheet into 0..32767 on both axes.
+// Writing a sheet's scene as a CGM picture. Sheet millimetres map onto
+// integer VDC by one power-of-two scale that fits the sheet into 0..32767,
+// so that the metric scaling factor (millimetres per VDC unit) is exact.
 #include "drafting/cgm/sheet_picture.hpp"
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
+#include <numbers>
 
 #include "drafting/cgm/cgm_writer.hpp"
+#include "drafting/cgm/host_colours.hpp"
+#include "drafting/cgm/sheet_scene_builder.hpp"
 
 namespace standin::cgm {
 namespace {
 
 constexpr double kVdcRange = 32767.0;
-constexpr double kNameInset = 1.0;  // view names sit this far inside the border
+// The longest text one TEXT element holds: some readers refuse 128 and more.
+constexpr std::size_t kMaxTextPiece = 120;
+constexpr double kPieceSpacing =
+    1.5;  // further pieces of a long text go below, this many heights apart
+constexpr int kOrientationUnit = 1000;
 
-const Object* live(tag_t tag) {
-    const Object* o = find_object(tag);
-    return o != nullptr && !o->erased ? o : nullptr;
+// Host line fonts as CGM line types (1 solid, 2 dash, 3 dot, 4 dash-dot,
+// 5 dash-dot-dot).
+int line_type_of(int font) {
+    switch (font) {
+        case 2:
+        case 6:
+            return 2;  // dashed, long dashed
+        case 3:
+            return 5;  // phantom
+        case 4:
+        case 7:
+            return 4;  // centre line, dotted-dashed
+        case 5:
+            return 3;  // dotted
+        default:
+            return 1;
+    }
+}
+
+// Host line widths (0 thin, 1 normal, 2 thick) as scale factors.
+double line_width_of(int width) {
+    switch (width) {
+        case 1:
+            return 2.0;
+        case 2:
+            return 3.0;
+        default:
+            return 1.0;
+    }
+}
+
+// VDC units per sheet millimetre: a power of two.
+double scale_for(double width, double height) {
+    const double fit = kVdcRange / std::max(width, height);
+    return std::exp2(std::floor(std::log2(fit)));
 }
 
 // Writes attributes only when they change.
@@ -24,117 +63,123 @@ class PictureBody {
   public:
     PictureBody(Bytes& out, double scale) : out_(out), scale_(scale) {}
 
-    VdcPoint vdc(double x, double y) const { return {coordinate(x), coordinate(y)}; }
+    VdcPoint vdc(SheetPoint p) const { return {coordinate(p[0]), coordinate(p[1])}; }
     int length(double value) const { return std::max(1, coordinate(value)); }
 
-    void set_line_colour(int index) {
-        if (line_colour_ == index) return;
-        line_colour_ = index;
-        line_colour(out_, index);
+    void stroke(const Stroke& s, int colour_index, const ClipBox& clip) {
+        for (const SheetPath& piece : clip_path(s.points, clip)) {
+            std::vector<VdcPoint> points;
+            points.reserve(piece.size());
+            for (const SheetPoint& p : piece) {
+                const VdcPoint v = vdc(p);
+                if (points.empty() || points.back().x != v.x || points.back().y != v.y)
+                    points.push_back(v);
+            }
+            if (points.size() < 2) continue;
+            set(line_colour_, colour_index, [&] { line_colour(out_, colour_index); });
+            set(line_type_, line_type_of(s.font), [&] { line_type(out_, line_type_of(s.font)); });
+            const double width = line_width_of(s.width);
+            if (line_width_ != width) {
+                line_width_ = width;
+                line_width(out_, width);
+            }
+            polyline(out_, points);
+        }
     }
-    void set_text_colour(int index) {
-        if (text_colour_ == index) return;
-        text_colour_ = index;
-        text_colour(out_, index);
+
+    void label(const Label& l, int colour_index, const ClipBox& clip) {
+        if (l.text.empty() || !clip.contains(l.at)) return;
+        const int height = length(l.height);
+        set(text_colour_, colour_index, [&] { text_colour(out_, colour_index); });
+        set(height_, height, [&] { character_height(out_, height); });
+        const double a = l.angle * std::numbers::pi / 180.0;
+        const int c = static_cast<int>(std::lround(std::cos(a) * kOrientationUnit));
+        const int s = static_cast<int>(std::lround(std::sin(a) * kOrientationUnit));
+        set(orientation_, c * 4096 + s, [&] { character_orientation(out_, {-s, c}, {c, s}); });
+        for (std::size_t start = 0, i = 0; start < l.text.size(); start += kMaxTextPiece, ++i) {
+            const double drop = static_cast<double>(i) * l.height * kPieceSpacing;
+            const SheetPoint at{l.at[0] + drop * std::sin(a), l.at[1] - drop * std::cos(a)};
+            if (!clip.contains(at)) break;
+            text(out_, vdc(at), std::string_view(l.text).substr(start, kMaxTextPiece));
+        }
     }
-    void set_height(int height) {
-        if (height_ == height) return;
-        height_ = height;
-        character_height(out_, height);
-    }
-    void rectangle(double x0, double y0, double x1, double y1) {
-        polyline(out_, {vdc(x0, y0), vdc(x1, y0), vdc(x1, y1), vdc(x0, y1), vdc(x0, y0)});
-    }
-    void line(const std::vector<std::array<double, 2>>& points) {
-        std::vector<VdcPoint> vdc_points;
-        vdc_points.reserve(points.size());
-        for (const auto& p : points) vdc_points.push_back(vdc(p[0], p[1]));
-        polyline(out_, vdc_points);
-    }
-    void label(double x, double y, std::string_view characters) {
-        text(out_, vdc(x, y), characters);
+
+    // Every picture states its character height before its primitives.
+    void default_height() {
+        const int height = length(kDefaultTextHeight);
+        set(height_, height, [&] { character_height(out_, height); });
     }
 
   private:
+    template <typename Write>
+    static void set(int& current, int value, Write write) {
+        if (current == value) return;
+        current = value;
+        write();
+    }
+
     int coordinate(double value) const {
-        double v = std::round(value * scale_);
-        return static_cast<int>(std::clamp(v, -32768.0, 32767.0));
+        const double v = std::round(value * scale_);
+        return static_cast<int>(std::isfinite(v) ? std::clamp(v, -32768.0, 32767.0) : 0.0);
     }
 
     Bytes& out_;
     double scale_;
-    std::optional<int> line_colour_;
-    std::optional<int> text_colour_;
-    std::optional<int> height_;
+    // The attributes in force; -1: none written yet. Line type, width and
+    // orientation start at the defaults of CGM.
+    int line_colour_ = -1;
+    int line_type_ = 1;
+    double line_width_ = 1.0;
+    int text_colour_ = -1;
+    int height_ = -1;
+    int orientation_ = kOrientationUnit * 4096;
 };
 
-// VDC units per sheet unit: a whole number where the sheet allows one.
-double scale_for(double width, double height) {
-    double fit = kVdcRange / std::max(width, height);
-    return fit >= 1.0 ? std::floor(fit) : fit;
+int highest_index(const std::vector<SceneGroup>& scene, const ColourRule& colour) {
+    int highest = 1;
+    for (const SceneGroup& g : scene) {
+        for (const Stroke& s : g.strokes)
+            highest = std::max(highest, std::clamp(colour(s.colour), 0, kMaxHostColour));
+        for (const Label& l : g.labels)
+            highest = std::max(highest, std::clamp(colour(l.colour), 0, kMaxHostColour));
+    }
+    return highest;
 }
 
-void draw_views(PictureBody& body, const Sheet& sheet, const ColourRule& colour, int text_height) {
-    for (tag_t t : sheet.views) {
-        const Object* view_object = live(t);
-        if (view_object == nullptr || !view_object->view) continue;
-        const auto& b = view_object->view->borders;
-        int index = colour(view_object->color);
-        body.set_line_colour(index);
-        if (b[2] > b[0] && b[3] > b[1]) body.rectangle(b[0], b[1], b[2], b[3]);
-        if (view_object->name && !view_object->name->empty()) {
-            body.set_text_colour(index);
-            body.set_height(text_height);
-            body.label(b[0] + kNameInset, b[1] + kNameInset, *view_object->name);
-        }
-    }
-}
-
-void draw_content(PictureBody& body, const Sheet& sheet, const ColourRule& colour, int sheet_colour,
-                  int text_height) {
-    for (const SheetGraphic& g : sheet.drawing) {
-        int index = colour(g.color != 0 ? g.color : sheet_colour);
-        if (g.kind == SheetGraphic::Kind::polyline) {
-            if (g.points.size() < 2) continue;
-            body.set_line_colour(index);
-            body.line(g.points);
-        } else {
-            if (g.points.empty()) continue;
-            body.set_text_colour(index);
-            body.set_height(g.height > 0 ? body.length(g.height) : text_height);
-            body.label(g.points[0][0], g.points[0][1], g.text);
-        }
-    }
+std::vector<Rgb> palette(int highest) {
+    std::vector<Rgb> colours;
+    for (int i = 0; i <= highest; ++i) colours.push_back(host_colour_rgb(i));
+    return colours;
 }
 
 }  // namespace
 
 Bytes sheet_metafile(const Object& sheet_object, std::string_view metafile_name,
                      const ColourRule& colour) {
-    static const Sheet no_content;
-    const Sheet& sheet = sheet_object.sheet ? *sheet_object.sheet : no_content;
     const std::string sheet_name = sheet_object.name.value_or("");
-    const double width = sheet.size ? (*sheet.size)[0] : kDefaultSheetWidth;
-    const double height = sheet.size ? (*sheet.size)[1] : kDefaultSheetHeight;
+    const auto [width, height] = sheet_size(sheet_object);
     const double scale = scale_for(width, height);
+    const std::vector<SceneGroup> scene = sheet_scene(sheet_object);
+    const int highest = highest_index(scene, colour);
 
     Bytes out;
     begin_metafile(out, metafile_name);
     metafile_version(out, 1);
     metafile_element_list_drawing_set(out);
+    maximum_colour_index(out, highest);
     begin_picture(out, sheet_name);
     PictureBody body(out, scale);
-    vdc_extent(out, {0, 0}, body.vdc(width, height));
+    scaling_mode_metric(out, 1.0 / scale);
+    vdc_extent(out, {0, 0}, body.vdc({width, height}));
     background_colour(out, 255, 255, 255);
     begin_picture_body(out);
+    colour_table(out, 0, palette(highest));
+    body.default_height();
 
-    const int sheet_colour = sheet_object.color;
-    const int text_height = body.length(kDefaultTextHeight);
-    body.set_height(text_height);
-    body.set_line_colour(colour(sheet_colour));
-    body.rectangle(0, 0, width, height);
-    draw_views(body, sheet, colour, text_height);
-    draw_content(body, sheet, colour, sheet_colour, text_height);
+    for (const SceneGroup& group : scene) {
+        for (const Stroke& s : group.strokes) body.stroke(s, colour(s.colour), group.clip);
+        for (const Label& l : group.labels) body.label(l, colour(l.colour), group.clip);
+    }
 
     end_picture(out);
     end_metafile(out);

@@ -1,5 +1,5 @@
-// A drawing sheet as a one-picture CGM metafile: the sheet's frame, each
-// member view's border and name, and the sheet's own polylines and texts.
+// A drawing sheet as a one-picture CGM metafile of what the sheet shows
+// (sheet_scene_builder.hpp), in sheet millimetres, with the host's colours.
 #pragma once
 
 #include <functional>
@@ -12,10 +12,6 @@ namespace standin::cgm {
 
 // The colour index written for a host colour number.
 using ColourRule = std::function<int(int host_colour)>;
-
-inline constexpr double kDefaultSheetWidth = 420.0;  // A3 landscape, in sheet units
-inline constexpr double kDefaultSheetHeight = 297.0;
-inline constexpr double kDefaultTextHeight = 3.5;
 
 // The whole metafile of one sheet (`sheet_object` is a type-62 object).
 Bytes sheet_metafile(const Object& sheet_object, std::string_view metafile_name,
