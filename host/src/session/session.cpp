@@ -86,7 +86,6 @@ using namespace standin;
 extern "C" {
 
 int RQ_initialize(void) {
-    if (session().open_depth == 0) load_env_faults();
     if (int code = fault_code("RQ_initialize")) return code;
     ++session().open_depth;
     return 0;
@@ -101,6 +100,7 @@ int RQ_terminate(void) {
 }
 
 int RQ_is_initialized(void) {
+    if (fault_code("RQ_is_initialized")) return 0;
     return session().open_depth > 0 ? 1 : 0;
 }
 
