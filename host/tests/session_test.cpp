@@ -54,7 +54,7 @@ TEST_F(SessionTest, SyslogWorksBeforeAndAfterSessionAndKeepsTextsUnchanged) {
     RQ_free(name);
 }
 
-TEST_F(SessionTest, ListingWindowRecordsWritesOpenOrClosed) {
+TEST_F(SessionTest, ListingWindowShowsOnlyWhatIsWrittenWhileOpen) {
     logical open = 1;
     ASSERT_EQ(RQ_UI_is_listing_window_open(&open), 0);
     EXPECT_EQ(open, 0);
@@ -68,8 +68,11 @@ TEST_F(SessionTest, ListingWindowRecordsWritesOpenOrClosed) {
     EXPECT_EQ(open, 0);
     ASSERT_EQ(RQ_UI_open_listing_window(), 0);
     EXPECT_EQ(standin::listing_window_opens(), 2);
-    EXPECT_EQ(standin::listing_entries().size(), 2u);
-    EXPECT_EQ(read_file(path("listing.txt")), "while closed\nline 1\n");
+    EXPECT_EQ(RQ_UI_write_listing_window("line 2\n"), 0);
+    standin::close_listing_window();
+    EXPECT_EQ(RQ_UI_write_listing_window("closed again\n"), 0);
+    EXPECT_EQ(standin::listing_entries(), (std::vector<std::string>{"line 1\n", "line 2\n"}));
+    EXPECT_EQ(read_file(path("listing.txt")), "line 1\nline 2\n");
     standin::clear_records();
     EXPECT_TRUE(standin::listing_entries().empty());
 }
