@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <istream>
 #include <string_view>
 #include <vector>
@@ -169,6 +170,7 @@ bool Interpreter::dispatch(const std::string& command, const std::string& rest,
         return true;
     }
     if (command == "login") return login(argument, error);
+    if (command == "copy") return copy_file(argument, error);
     if (command == "dialogs") {
         print_dialogs();
         return true;
@@ -286,6 +288,22 @@ bool Interpreter::login(const std::string& arguments, std::string& error) {
     argv.push_back(nullptr);
     return host_result("login", "", RQ_VRELMGR_initialize(static_cast<int>(words.size()), argv.data()),
                        error);
+}
+
+// "copy <from> <to>": changes a file on disk behind the session's back, as
+// another user saving a part does.
+bool Interpreter::copy_file(const std::string& arguments, std::string& error) {
+    const auto blank = arguments.find(' ');
+    const std::string from = arguments.substr(0, blank);
+    const std::string to = blank == std::string::npos ? "" : trim(arguments.substr(blank));
+    if (from.empty() || to.empty()) {
+        error = "copy needs a file and a target";
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) error = "copy " + from + " " + to + " failed: " + ec.message();
+    return !ec;
 }
 
 // The text dialogs shown since the last "dialogs": cue, text shown, answer.

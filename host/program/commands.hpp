@@ -24,6 +24,7 @@ class Interpreter {
     bool queue_dialog(const std::string& rest, std::string& error);
     void print_callbacks();
     bool login(const std::string& arguments, std::string& error);
+    bool copy_file(const std::string& arguments, std::string& error);
     void print_dialogs();
     void print_highlights();
 
