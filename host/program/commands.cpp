@@ -286,8 +286,8 @@ bool Interpreter::login(const std::string& arguments, std::string& error) {
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    return host_result("login", "", RQ_VRELMGR_initialize(static_cast<int>(words.size()), argv.data()),
-                       error);
+    return host_result("login", "",
+                       RQ_VRELMGR_initialize(static_cast<int>(words.size()), argv.data()), error);
 }
 
 // "copy <from> <to>": changes a file on disk behind the session's back, as

@@ -123,9 +123,9 @@ TEST_F(DrawingsTest, SheetViewsAndViewDependentObjects) {
 // member view shows and its anchor point stay.
 TEST_F(DrawingsTest, DeletingASheetDeletesItsDependents) {
     PartBuilder b = sample();
-    const std::int64_t imported = b.add(
-        RQ_line_type, 0,
-        {{"line", {{"start", {0, 0, 0}}, {"end", {1, 0, 0}}}}, {"dependent_view", v1}});
+    const std::int64_t imported =
+        b.add(RQ_line_type, 0,
+              {{"line", {{"start", {0, 0, 0}}, {"end", {1, 0, 0}}}}, {"dependent_view", v1}});
     open(b);
     ASSERT_EQ(RQ_DRAW_delete_drawing(tag_of(b, sheet)), 0);
     for (std::int64_t id : {pattern, retained, plain, note, imported, sheet_view, v1, v2, sheet})

@@ -214,7 +214,8 @@ void retire_object(Object& o) {
     Session& s = session();
     o.erased = true;
     o.status = RQ_OBJ_DELETED;
-    if (auto it = s.tag_by_handle.find(o.handle); it != s.tag_by_handle.end() && it->second == o.tag)
+    if (auto it = s.tag_by_handle.find(o.handle);
+        it != s.tag_by_handle.end() && it->second == o.tag)
         s.tag_by_handle.erase(it);
 }
 

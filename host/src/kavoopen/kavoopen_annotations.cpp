@@ -330,16 +330,20 @@ AppendedText* Dimension::GetAppendedText() {
 }
 
 std::vector<KavoString> AppendedText::GetBeforeText() {
-    return appended(dimension_, "before", "AppendedText::GetBeforeText", &standin::Dimension::before_text, __LINE__);
+    return appended(dimension_, "before", "AppendedText::GetBeforeText",
+                    &standin::Dimension::before_text, __LINE__);
 }
 std::vector<KavoString> AppendedText::GetAfterText() {
-    return appended(dimension_, "after", "AppendedText::GetAfterText", &standin::Dimension::after_text, __LINE__);
+    return appended(dimension_, "after", "AppendedText::GetAfterText",
+                    &standin::Dimension::after_text, __LINE__);
 }
 std::vector<KavoString> AppendedText::GetAboveText() {
-    return appended(dimension_, "above", "AppendedText::GetAboveText", &standin::Dimension::above_text, __LINE__);
+    return appended(dimension_, "above", "AppendedText::GetAboveText",
+                    &standin::Dimension::above_text, __LINE__);
 }
 std::vector<KavoString> AppendedText::GetBelowText() {
-    return appended(dimension_, "below", "AppendedText::GetBelowText", &standin::Dimension::below_text, __LINE__);
+    return appended(dimension_, "below", "AppendedText::GetBelowText",
+                    &standin::Dimension::below_text, __LINE__);
 }
 
 }  // namespace Annotations

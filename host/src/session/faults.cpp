@@ -54,7 +54,6 @@ int fire(std::size_t index) {
     return code;
 }
 
-
 // The first entry for the call that matches and is not skipping fires.
 template <typename Matches>
 int lookup(const char* call, Matches matches) {
@@ -71,7 +70,8 @@ int lookup(const char* call, Matches matches) {
 }  // namespace
 
 int lookup_fault(const char* call, tag_t object) {
-    return lookup(call, [object](const std::string& handle) { return matches_tag(handle, object); });
+    return lookup(call,
+                  [object](const std::string& handle) { return matches_tag(handle, object); });
 }
 
 int lookup_fault_by_name(const char* call, std::string_view name) {
@@ -82,8 +82,7 @@ int lookup_fault_by_name(const char* call, std::string_view name) {
 void throw_on_fault(const char* call, tag_t object, int line, const char* source_file) {
     const int code = fault_code(call, object);
     if (code == 0) return;
-    const std::string message =
-        std::string(call) + " failed (error " + std::to_string(code) + ")";
+    const std::string message = std::string(call) + " failed (error " + std::to_string(code) + ")";
     if (foreign_fault_fired) {
         foreign_fault_fired = false;
         throw std::runtime_error(message);

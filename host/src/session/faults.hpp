@@ -14,9 +14,9 @@ namespace standin {
 struct FaultEntry {
     std::string call;  // RQ_ function name
     int code = 0;
-    std::string handle;  // empty: any object; else an object handle, a part file name or part id
-    int times = -1;      // < 0: every call; else used up after that many calls
-    int skip = 0;        // matching calls that pass before the fault first fires
+    std::string handle;    // empty: any object; else an object handle, a part file name or part id
+    int times = -1;        // < 0: every call; else used up after that many calls
+    int skip = 0;          // matching calls that pass before the fault first fires
     bool foreign = false;  // object interface: throw an exception that is no KavoException
 };
 

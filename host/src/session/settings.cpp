@@ -107,14 +107,12 @@ bool env_int(const std::string& text, int& value) {
 void apply_env_assem_options(RQ_ASSEM_options_t& options) {
     const char* env = std::getenv("KAVOHOST_ASSEM_OPTIONS");
     if (env == nullptr || *env == '\0') return;
-    int* const fields[] = {&options.load_options,       &options.parts_list,
-                           &options.update,             &options.emphasize,
-                           &options.emphasize_color,    &options.failure_action,
-                           &options.maintain_work_part, &options.load_latest,
-                           &options.load_components,    &options.load_fully,
-                           &options.load_interpart_data, &options.load_substitution,
-                           &options.apply_to_all_levels, &options.load_wave_data,
-                           &options.load_wave_parents};
+    int* const fields[] = {
+        &options.load_options,        &options.parts_list,          &options.update,
+        &options.emphasize,           &options.emphasize_color,     &options.failure_action,
+        &options.maintain_work_part,  &options.load_latest,         &options.load_components,
+        &options.load_fully,          &options.load_interpart_data, &options.load_substitution,
+        &options.apply_to_all_levels, &options.load_wave_data,      &options.load_wave_parents};
     std::vector<int> values;
     const std::string text = env;
     std::size_t pos = 0;
@@ -123,7 +121,9 @@ void apply_env_assem_options(RQ_ASSEM_options_t& options) {
         int value = 0;
         if (values.size() == std::size(fields) ||
             !env_int(text.substr(pos, end == std::string::npos ? end : end - pos), value)) {
-            std::fprintf(stderr, "kavohost: KAVOHOST_ASSEM_OPTIONS \"%s\" is not 1 to 15 integers; ignored\n", env);
+            std::fprintf(
+                stderr,
+                "kavohost: KAVOHOST_ASSEM_OPTIONS \"%s\" is not 1 to 15 integers; ignored\n", env);
             return;
         }
         values.push_back(value);
