@@ -185,14 +185,22 @@ TEST_F(AssemblyLoadTest, NestedAssembliesComposeTheirPlacements) {
 
 namespace {
 
+class StructureRefreshTest : public AssemblyLoadTest {
+  protected:
+    // An assembly placing one plate of edge 10 once.
+    Opened open_plate_assembly() {
+        write_plate(path("plate.prt"), 10);
+        PartBuilder assembly("asm");
+        assembly.add(RQ_component_type, 0, component("plate.prt"));
+        assembly.write(path("asm.prt"));
+        return open(path("asm.prt"));
+    }
+};
+
 // A child changed on disk since loading: the refresh reads it again, adds its
 // new body as an occurrence and keeps the handles of those that were there.
-TEST_F(AssemblyLoadTest, StructureRefreshReadsChangedChildren) {
-    write_plate(path("plate.prt"), 10);
-    PartBuilder assembly("asm");
-    assembly.add(RQ_component_type, 0, component("plate.prt"));
-    assembly.write(path("asm.prt"));
-    const Opened opened = open(path("asm.prt"));
+TEST_F(StructureRefreshTest, ReadsChangedChildren) {
+    const Opened opened = open_plate_assembly();
     ASSERT_EQ(opened.code, 0);
     const std::vector<tag_t> before = bodies_of(opened.part);
     ASSERT_EQ(before.size(), 1u);
@@ -216,12 +224,8 @@ TEST_F(AssemblyLoadTest, StructureRefreshReadsChangedChildren) {
 }
 
 // A child with unsaved changes is not read again: the changes stay.
-TEST_F(AssemblyLoadTest, StructureRefreshKeepsModifiedChildren) {
-    write_plate(path("plate.prt"), 10);
-    PartBuilder assembly("asm");
-    assembly.add(RQ_component_type, 0, component("plate.prt"));
-    assembly.write(path("asm.prt"));
-    const Opened opened = open(path("asm.prt"));
+TEST_F(StructureRefreshTest, KeepsModifiedChildren) {
+    const Opened opened = open_plate_assembly();
     ASSERT_EQ(opened.code, 0);
     const tag_t child = standin::loaded_part(path("plate.prt"));
     ASSERT_NE(child, NULL_TAG);
