@@ -119,6 +119,20 @@ TEST_F(DrawingsTest, SheetViewsAndViewDependentObjects) {
     EXPECT_EQ(flag, 0);
 }
 
+// Deleting the sheet deletes what depends on its views; the model objects a
+// member view shows and its anchor point stay.
+TEST_F(DrawingsTest, DeletingASheetDeletesItsDependents) {
+    PartBuilder b = sample();
+    const std::int64_t imported =
+        b.add(RQ_line_type, 0,
+              {{"line", {{"start", {0, 0, 0}}, {"end", {1, 0, 0}}}}, {"dependent_view", v1}});
+    open(b);
+    ASSERT_EQ(RQ_DRAW_delete_drawing(tag_of(b, sheet)), 0);
+    for (std::int64_t id : {pattern, retained, plain, note, imported, sheet_view, v1, v2, sheet})
+        EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, id)), RQ_OBJ_DELETED) << id;
+    EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, point)), RQ_OBJ_ALIVE);
+}
+
 TEST_F(DrawingsTest, PatternAndViewData) {
     PartBuilder b = sample();
     open(b);

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <set>
 
+#include <stdexcept>
+#include <vector>
+
 #include "host_fixture.hpp"
 #include "parts/store.hpp"
 #include "session/memory.hpp"
@@ -12,6 +15,7 @@
 namespace {
 
 using SessionTest = HostTest;
+using nlohmann::json;
 
 TEST_F(SessionTest, NestedBracketClosesOnlyAtDepthZero) {
     EXPECT_EQ(RQ_is_initialized(), 0);
@@ -54,7 +58,7 @@ TEST_F(SessionTest, SyslogWorksBeforeAndAfterSessionAndKeepsTextsUnchanged) {
     RQ_free(name);
 }
 
-TEST_F(SessionTest, ListingWindowRecordsWritesOpenOrClosed) {
+TEST_F(SessionTest, ListingWindowShowsOnlyWhatIsWrittenWhileOpen) {
     logical open = 1;
     ASSERT_EQ(RQ_UI_is_listing_window_open(&open), 0);
     EXPECT_EQ(open, 0);
@@ -68,8 +72,11 @@ TEST_F(SessionTest, ListingWindowRecordsWritesOpenOrClosed) {
     EXPECT_EQ(open, 0);
     ASSERT_EQ(RQ_UI_open_listing_window(), 0);
     EXPECT_EQ(standin::listing_window_opens(), 2);
-    EXPECT_EQ(standin::listing_entries().size(), 2u);
-    EXPECT_EQ(read_file(path("listing.txt")), "while closed\nline 1\n");
+    EXPECT_EQ(RQ_UI_write_listing_window("line 2\n"), 0);
+    standin::close_listing_window();
+    EXPECT_EQ(RQ_UI_write_listing_window("closed again\n"), 0);
+    EXPECT_EQ(standin::listing_entries(), (std::vector<std::string>{"line 1\n", "line 2\n"}));
+    EXPECT_EQ(read_file(path("listing.txt")), "line 1\nline 2\n");
     standin::clear_records();
     EXPECT_TRUE(standin::listing_entries().empty());
 }
@@ -225,6 +232,63 @@ TEST_F(SessionTest, SessionFlagsAndAssemblyOptions) {
     ASSERT_EQ(RQ_ASSEM_ask_assem_options(&options), 0);
     EXPECT_EQ(options.load_options, standin::session().assem_options.load_options);
     EXPECT_EQ(options.emphasize_color, 186);
+
+    // The environment sets the fields it names, in order, with any value.
+    ::setenv("KAVOHOST_ASSEM_OPTIONS", "3, 0 -7", 1);
+    ::setenv("KAVOHOST_PATTERN_ARCHIVING", "2", 1);
+    ASSERT_EQ(RQ_ASSEM_ask_assem_options(&options), 0);
+    EXPECT_EQ(options.load_options, 3);
+    EXPECT_EQ(options.update, -7);
+    EXPECT_EQ(options.emphasize, 1);  // not given: the session's
+    ASSERT_EQ(RQ_PATT_is_archiving_on(&flag), 0);
+    EXPECT_EQ(flag, 1);
+    // Malformed values (a word, a sixteenth field) change nothing.
+    for (const char* bad : {"1,x", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1"}) {
+        ::setenv("KAVOHOST_ASSEM_OPTIONS", bad, 1);
+        ASSERT_EQ(RQ_ASSEM_ask_assem_options(&options), 0);
+        EXPECT_EQ(options.load_options, 2) << bad;
+    }
+    ::setenv("KAVOHOST_PATTERN_ARCHIVING", "on", 1);
+    ASSERT_EQ(RQ_PATT_is_archiving_on(&flag), 0);
+    EXPECT_EQ(flag, 0);
+    ::unsetenv("KAVOHOST_ASSEM_OPTIONS");
+    ::unsetenv("KAVOHOST_PATTERN_ARCHIVING");
+}
+
+// A fault may let calls pass before it fires; calls that give a value as
+// their result answer it with "none" (or the code, for a status).
+TEST_F(SessionTest, FaultsSkipCallsAndReachValueCalls) {
+    standin::load_faults(json::parse(R"([
+        {"call": "RQ_PATT_is_shading_on", "code": 9, "skip": 2, "times": 1},
+        {"call": "RQ_is_initialized", "code": 5, "times": 1},
+        {"call": "RQ_OBJ_ask_status", "code": 2, "times": 1},
+        {"call": "RQ_ASSEM_ask_work_part", "code": 5, "times": 1}])"));
+    logical flag = 0;
+    std::vector<int> codes;
+    for (int i = 0; i < 4; ++i) codes.push_back(RQ_PATT_is_shading_on(&flag));
+    EXPECT_EQ(codes, (std::vector<int>{0, 0, 9, 0}));
+    ASSERT_EQ(RQ_initialize(), 0);
+    EXPECT_EQ(RQ_is_initialized(), 0);
+    EXPECT_EQ(RQ_is_initialized(), 1);
+    standin::PartBuilder b("p");
+    const tag_t part = b.open(path("p.prt"));
+    EXPECT_EQ(RQ_OBJ_ask_status(part), 2);
+    EXPECT_EQ(RQ_OBJ_ask_status(part), RQ_OBJ_ALIVE);
+    EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);
+    EXPECT_EQ(RQ_ASSEM_ask_work_part(), part);
+    EXPECT_THROW(standin::load_faults(json::parse(R"([{"call": "x", "code": 1, "skip": -1}])")),
+                 std::invalid_argument);
+    EXPECT_EQ(RQ_terminate(), 0);
+}
+
+// The fault file holds from the first call of a session, before any bracket.
+TEST_F(SessionTest, FaultFileHoldsFromTheFirstCall) {
+    write_file(path("faults.json"), R"([{"call": "RQ_get_release", "code": 44}])");
+    ::setenv("KAVOHOST_FAULTS", path("faults.json").c_str(), 1);
+    standin::reset_session();
+    char* release = nullptr;
+    EXPECT_EQ(RQ_get_release(&release), 44);
+    ::unsetenv("KAVOHOST_FAULTS");
 }
 
 }  // namespace

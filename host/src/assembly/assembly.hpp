@@ -22,6 +22,14 @@ bool is_root_component(const Object& component);
 // parent is 0. Its handle is "<part id>:root".
 Object& root_component(Part& part);
 
+// The structure refresh: the parts below `assembly` are read again from their
+// files (those with unsaved changes, the work part and the display part stay
+// as they are loaded) and the assembly's occurrences are placed afresh, so a
+// child file changed on disk adds or removes occurrences. Returns 0, or the
+// code of the first child that cannot be read (its component then has no
+// occurrences).
+int refresh_structure(Part& assembly);
+
 // Where a component's child file lies: a PDM name or an absolute path as it
 // stands, any other relative to the folder of the assembly's file.
 std::string child_name(const Part& assembly, const std::string& child_file);

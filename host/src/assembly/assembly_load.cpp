@@ -190,6 +190,77 @@ void load_components(Part& assembly, LoadReport& report) {
     });
 }
 
+// The parts placed below `assembly` at every level, each once, nearest first.
+std::vector<tag_t> parts_below(const Part& assembly) {
+    std::vector<tag_t> found;
+    std::unordered_map<tag_t, bool> seen{{assembly.tag, true}};
+    for (std::size_t next = 0, pass = 0; pass == 0 || next < found.size(); ++pass) {
+        const Part* part = pass == 0 ? &assembly : find_part(found[next++]);
+        if (part == nullptr) continue;
+        for_each_of_type(*part, RQ_component_type, [&](tag_t tag) {
+            const Object* c = component_object(tag);
+            if (c == nullptr || c->prototype_object != NULL_TAG) return;  // own components only
+            const tag_t child = c->component->prototype;
+            if (child != NULL_TAG && !seen[child]) {
+                seen[child] = true;
+                found.push_back(child);
+            }
+        });
+    }
+    return found;
+}
+
+void retire_object(Object& o) {
+    Session& s = session();
+    o.erased = true;
+    o.status = RQ_OBJ_DELETED;
+    if (auto it = s.tag_by_handle.find(o.handle);
+        it != s.tag_by_handle.end() && it->second == o.tag)
+        s.tag_by_handle.erase(it);
+}
+
+// Takes a part out of the session so that the next load reads its file; its
+// objects keep their tags as deleted objects.
+void drop_part(tag_t tag) {
+    Session& s = session();
+    Part* part = find_part(tag);
+    if (part == nullptr) return;
+    for (tag_t t : part->objects)
+        if (Object* o = find_object(t)) retire_object(*o);
+    s.part_by_tag.erase(tag);
+    std::erase_if(s.parts, [tag](const std::unique_ptr<Part>& p) { return p->tag == tag; });
+}
+
+bool may_read_again(const Part& part) {
+    const Session& s = session();
+    return !part.modified && part.tag != s.work_part && part.tag != s.display_part;
+}
+
+}  // namespace
+
+int refresh_structure(Part& assembly) {
+    for (tag_t below : parts_below(assembly)) {
+        const Part* part = find_part(below);
+        if (part != nullptr && may_read_again(*part)) drop_part(below);
+    }
+    for (tag_t t : assembly.objects) {
+        Object* o = find_object(t);
+        if (o == nullptr || o->erased) continue;
+        if (o->occurrence_component != NULL_TAG) {
+            retire_object(*o);
+        } else if (o->component) {
+            o->component->prototype = NULL_TAG;
+            o->component->placed_members = 0;
+        }
+    }
+    ++session().generation;
+    LoadReport report;
+    load_components(assembly, report);
+    return report.failures.empty() ? 0 : report.failures.front().second;
+}
+
+namespace {
+
 [[maybe_unused]] const bool assembly_loading_registered =
     (set_part_loaded_hook(&load_components), true);
 

@@ -71,6 +71,7 @@ PartCollection* Session::Parts() {
 
 BasePart* PartCollection::Work() {
     const tag_t tag = standin::session().work_part;
+    standin::throw_on_fault("PartCollection::Work", tag, __LINE__, kSourceFile);
     if (standin::find_part(tag) == nullptr) return nullptr;
     return wrapper_for(wrappers().parts, tag);
 }
@@ -82,6 +83,7 @@ BasePart* PartCollection::Display() {
 }
 
 ExpressionCollection* BasePart::Expressions() {
+    standin::throw_on_fault("BasePart::Expressions", Tag(), __LINE__, kSourceFile);
     return wrapper_for(wrappers().expression_collections, Tag());
 }
 
@@ -89,6 +91,7 @@ ExpressionCollection* BasePart::Expressions() {
 Expression* ExpressionCollection::FindObject(const char* name) {
     if (name == nullptr) throw KavoException("No expression name given", __LINE__, kSourceFile);
     const standin::Part& part = loaded_part(part_, __LINE__);
+    standin::throw_on_fault("ExpressionCollection::FindObject", part_, __LINE__, kSourceFile);
     auto& names = wrappers().expression_names[part_];
     auto lookup = [&]() -> tag_t {
         auto it = names.find(name);
@@ -107,6 +110,7 @@ Expression* ExpressionCollection::FindObject(const char* name) {
 }
 
 bool Expression::IsNoEdit() const {
+    standin::throw_on_fault("Expression::IsNoEdit", Tag(), __LINE__, kSourceFile);
     const standin::Object* o = standin::find_object(Tag());
     if (o == nullptr || o->status == RQ_OBJ_DELETED || !o->expression)
         throw KavoException("The expression no longer exists", __LINE__, kSourceFile);

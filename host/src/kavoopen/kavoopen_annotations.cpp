@@ -6,6 +6,7 @@
 
 #include "kavoopen/evaluated_text.hpp"
 #include "parts/store.hpp"
+#include "session/faults.hpp"
 
 #include <cstdio>
 #include <memory>
@@ -165,9 +166,10 @@ const standin::Dimension& dimension_data(tag_t tag, int line) {
 
 // The appended texts of a dimension, or KavoException when that getter is
 // set to fail.
-std::vector<KavoString> appended(tag_t tag, const char* which,
+std::vector<KavoString> appended(tag_t tag, const char* which, const char* call,
                                  std::vector<std::string> standin::Dimension::*texts, int line) {
     const standin::Dimension& d = dimension_data(tag, line);
+    standin::throw_on_fault(call, tag, line, kSourceFile);
     if (d.throwing_getter == which)
         throw KavoException(std::string("Cannot read the ") + which + " text of the dimension",
                             line, kSourceFile);
@@ -276,6 +278,7 @@ std::string evaluate(const standin::Part* part, const std::string& text) {
 
 TaggedObject* KavoObjectManager::Get(tag_t tag) {
     const standin::Object& o = live_object(tag, __LINE__);
+    standin::throw_on_fault("KavoObjectManager::Get", tag, __LINE__, kSourceFile);
     const Kind kind = kind_of(o);
     ObjectWrapper& slot = wrappers().objects[tag];
     if (slot.object && slot.kind != kind) wrappers().retired.push_back(std::move(slot.object));
@@ -287,6 +290,7 @@ TaggedObject* KavoObjectManager::Get(tag_t tag) {
 }
 
 Annotations::AnnotationManager* BasePart::Annotations() {
+    standin::throw_on_fault("BasePart::Annotations", Tag(), __LINE__, kSourceFile);
     auto& slot = wrappers().managers[Tag()];
     if (!slot) slot = std::make_unique<AnnotationManager>(Tag());
     return slot.get();
@@ -297,18 +301,22 @@ namespace Annotations {
 AssociativeText* AnnotationManager::CreateAssociativeText() {
     if (standin::find_part(part_) == nullptr)
         throw KavoException("The part is not loaded", __LINE__, kSourceFile);
+    standin::throw_on_fault("AnnotationManager::CreateAssociativeText", part_, __LINE__,
+                            kSourceFile);
     return &wrappers().associative_text;  // stateless: one serves every caller
 }
 
 KavoString AssociativeText::GetEvaluatedText(Annotation* annotation, const KavoString& text) {
     if (annotation == nullptr) throw KavoException("No annotation given", __LINE__, kSourceFile);
     const standin::Object& o = live_object(annotation->Tag(), __LINE__);
+    standin::throw_on_fault("AssociativeText::GetEvaluatedText", o.tag, __LINE__, kSourceFile);
     return KavoString(evaluate(standin::find_part(o.part), text.GetLocaleText()));
 }
 
 // A note or label set to fail throws an exception that is no KavoException.
 std::vector<KavoString> SimpleDraftingAid::GetText() {
     const standin::Object& o = live_object(Tag(), __LINE__);
+    standin::throw_on_fault("SimpleDraftingAid::GetText", o.tag, __LINE__, kSourceFile);
     if (!o.drafting) return {};
     if (o.drafting->text_throws) throw std::runtime_error("drafting aid text is not readable");
     return to_kavo_strings(o.drafting->text);
@@ -316,22 +324,27 @@ std::vector<KavoString> SimpleDraftingAid::GetText() {
 
 AppendedText* Dimension::GetAppendedText() {
     live_object(Tag(), __LINE__);
+    standin::throw_on_fault("Dimension::GetAppendedText", Tag(), __LINE__, kSourceFile);
     auto& slot = wrappers().appended[Tag()];
     if (!slot) slot = std::make_unique<AppendedText>(Tag());
     return slot.get();
 }
 
 std::vector<KavoString> AppendedText::GetBeforeText() {
-    return appended(dimension_, "before", &standin::Dimension::before_text, __LINE__);
+    return appended(dimension_, "before", "AppendedText::GetBeforeText",
+                    &standin::Dimension::before_text, __LINE__);
 }
 std::vector<KavoString> AppendedText::GetAfterText() {
-    return appended(dimension_, "after", &standin::Dimension::after_text, __LINE__);
+    return appended(dimension_, "after", "AppendedText::GetAfterText",
+                    &standin::Dimension::after_text, __LINE__);
 }
 std::vector<KavoString> AppendedText::GetAboveText() {
-    return appended(dimension_, "above", &standin::Dimension::above_text, __LINE__);
+    return appended(dimension_, "above", "AppendedText::GetAboveText",
+                    &standin::Dimension::above_text, __LINE__);
 }
 std::vector<KavoString> AppendedText::GetBelowText() {
-    return appended(dimension_, "below", &standin::Dimension::below_text, __LINE__);
+    return appended(dimension_, "below", "AppendedText::GetBelowText",
+                    &standin::Dimension::below_text, __LINE__);
 }
 
 }  // namespace Annotations

@@ -49,9 +49,7 @@ std::vector<standin::Attribute>& attributes_of(tag_t tag, int line) {
 }
 
 void throw_on_fault(const char* call, tag_t tag, int line) {
-    if (int code = standin::fault_code(call, tag))
-        throw KavoException(std::string(call) + " failed (error " + std::to_string(code) + ")",
-                            line, kSourceFile);
+    standin::throw_on_fault(call, tag, line, kSourceFile);
 }
 
 bool selects(KavoObject::AttributeType type, int index, const standin::Attribute& a) {

@@ -42,21 +42,21 @@ PreferenceWrappers& wrappers() {
 }  // namespace
 
 Preferences::PartPreferences* BasePart::Preferences() {
+    standin::throw_on_fault("BasePart::Preferences", Tag(), __LINE__, kSourceFile);
     return wrapper_for(wrappers().parts, Tag());
 }
 
 namespace Preferences {
 
 PartObject* PartPreferences::ObjectPreferences() {
+    standin::throw_on_fault("PartPreferences::ObjectPreferences", part_, __LINE__, kSourceFile);
     return wrapper_for(wrappers().objects, part_);
 }
 
 void PartObject::SetLegacyLineWidthMap(const std::vector<WidthType>& map) {
     standin::Part* part = standin::find_part(part_);
     if (part == nullptr) throw KavoException("The part is not loaded", __LINE__, kSourceFile);
-    if (int code = standin::fault_code("PartObject::SetLegacyLineWidthMap", part_))
-        throw KavoException("SetLegacyLineWidthMap failed (error " + std::to_string(code) + ")",
-                            __LINE__, kSourceFile);
+    standin::throw_on_fault("PartObject::SetLegacyLineWidthMap", part_, __LINE__, kSourceFile);
     if (map.size() != 3)
         throw KavoException("The legacy line-width map takes three widths", __LINE__, kSourceFile);
     std::array<int, 3> widths{};

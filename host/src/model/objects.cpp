@@ -34,6 +34,7 @@ int RQ_OBJ_cycle_objs_in_part(tag_t part_tag, int type, tag_t* object) {
 }
 
 tag_t RQ_OBJ_cycle_all(tag_t part_tag, tag_t previous) {
+    if (fault_code("RQ_OBJ_cycle_all", part_tag)) return NULL_TAG;  // the cycle ends
     const Part* part = find_part(part_tag);
     return part == nullptr ? NULL_TAG : next_in_part(*part, previous);
 }
@@ -47,7 +48,9 @@ int RQ_OBJ_ask_type_and_subtype(tag_t tag, int* type, int* subtype) {
     return 0;
 }
 
+// A fault's code is given as the status.
 int RQ_OBJ_ask_status(tag_t tag) {
+    if (int code = fault_code("RQ_OBJ_ask_status", tag)) return code;
     if (const Object* o = live_object(tag)) return o->erased ? RQ_OBJ_DELETED : o->status;
     return find_part(tag) != nullptr ? RQ_OBJ_ALIVE : RQ_OBJ_DELETED;
 }
@@ -90,12 +93,14 @@ int RQ_OBJ_delete_object(tag_t tag) {
 }
 
 char* RQ_TAG_ask_handle_of_tag(tag_t tag) {
+    if (fault_code("RQ_TAG_ask_handle_of_tag", tag)) return nullptr;
     Object* o = live_object(tag);
     return o == nullptr ? nullptr : o->handle.data();
 }
 
 tag_t RQ_TAG_ask_tag_of_handle(const char* handle) {
     if (handle == nullptr) return NULL_TAG;
+    if (fault_code_for_name("RQ_TAG_ask_tag_of_handle", handle)) return NULL_TAG;
     const auto& map = session().tag_by_handle;
     auto it = map.find(handle);
     return it == map.end() ? NULL_TAG : it->second;
@@ -135,6 +140,7 @@ int RQ_OBJ_is_transferable(tag_t tag, logical* flag) {
 }
 
 logical RQ_ASSEM_is_occurrence(tag_t tag) {
+    if (fault_code("RQ_ASSEM_is_occurrence", tag)) return 0;
     const Object* o = live_object(tag);
     return (o != nullptr && o->prototype_object != NULL_TAG) ? 1 : 0;
 }

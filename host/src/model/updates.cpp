@@ -2,6 +2,7 @@
 // assembly structure refresh.
 #include <vector>
 
+#include "assembly/assembly.hpp"
 #include "parts/store.hpp"
 #include "session/faults.hpp"
 
@@ -111,12 +112,12 @@ RQ_API int RQ_MODL_set_current_feature(tag_t feature_tag) {
     return result;
 }
 
-// The structure refresh re-reads nothing in this host: it gives the code the
-// fault table scripts for the part (none: 0) and leaves the components as
-// they are.
+// The structure refresh reads the assembly's component parts again from
+// their files and places their occurrences afresh (assembly/assembly.hpp).
 RQ_API int RQ_FLTR_update_structure(tag_t part_tag) {
     if (int code = fault_code("RQ_FLTR_update_structure", part_tag)) return code;
-    return find_part(part_tag) == nullptr ? RQ_err_bad_tag : 0;
+    Part* part = find_part(part_tag);
+    return part == nullptr ? RQ_err_bad_tag : refresh_structure(*part);
 }
 
 }  // extern "C"

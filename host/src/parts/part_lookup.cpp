@@ -7,6 +7,10 @@
 
 namespace standin {
 
+void clear_work_part() {
+    session().work_part = NULL_TAG;
+}
+
 tag_t loaded_part(const std::string& name) {
     if (name.empty()) return NULL_TAG;
     if (const Part* part = find_loaded_part(name)) return part->tag;

@@ -182,6 +182,7 @@ int RQ_PART_close_all(void) {
 }
 
 tag_t RQ_ASSEM_ask_work_part(void) {
+    if (fault_code("RQ_ASSEM_ask_work_part")) return NULL_TAG;
     return session().work_part;
 }
 
@@ -194,6 +195,7 @@ int RQ_ASSEM_set_work_part(tag_t part) {
 }
 
 tag_t RQ_PART_ask_display_part(void) {
+    if (fault_code("RQ_PART_ask_display_part")) return NULL_TAG;
     return session().display_part;
 }
 

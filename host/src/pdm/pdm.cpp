@@ -520,6 +520,7 @@ RQ_API int RQ_VRELMGR_set_config_rule(const char* rule_name) {
 
 RQ_API int RQ_VRELMGR_ask_config_rule(char rule_name[516]) {
     if (rule_name == nullptr) return RQ_err_bad_argument;
+    if (int fault = fault_code("RQ_VRELMGR_ask_config_rule", NULL_TAG)) return fault;
     int code = RQ_err_config_rule;
     const LornDb* db = lorn_db(&code);
     if (!db) {
@@ -558,6 +559,7 @@ RQ_API int RQ_VRELMGR_decode_part_filename(const char* encoded, char part_number
     for (char* out : {part_number, rev_id, file_type, file_name})
         if (out) out[0] = '\0';
     if (!encoded || !part_number || !rev_id || !file_type || !file_name) return RQ_err_bad_argument;
+    if (int code = fault_code_for_name("RQ_VRELMGR_decode_part_filename", encoded)) return code;
     const auto key = decode_pdm_name(encoded);
     if (!key) return RQ_err_pdm_encoding;
     bool whole = write_text(part_number, kPdmNumberMax + 1, key->number);
@@ -569,6 +571,7 @@ RQ_API int RQ_VRELMGR_decode_part_filename(const char* encoded, char part_number
 
 RQ_API int RQ_VRELMGR_ask_part_tag(const char* part_number, tag_t* item) {
     if (part_number == nullptr || item == nullptr) return RQ_err_bad_argument;
+    if (int fault = fault_code_for_name("RQ_VRELMGR_ask_part_tag", part_number)) return fault;
     int code = RQ_err_pdm_unknown;
     const LornDb* db = lorn_db(&code);
     if (!db) return code;
@@ -580,6 +583,7 @@ RQ_API int RQ_VRELMGR_ask_part_tag(const char* part_number, tag_t* item) {
 
 RQ_API int RQ_VRELMGR_ask_configured_rev(tag_t item, tag_t* revision) {
     if (revision == nullptr) return RQ_err_bad_argument;
+    if (int fault = fault_code("RQ_VRELMGR_ask_configured_rev", NULL_TAG)) return fault;
     int code = RQ_err_pdm_unknown;
     const LornDb* db = lorn_db(&code);
     if (!db) return code;
@@ -595,6 +599,7 @@ RQ_API int RQ_VRELMGR_ask_configured_rev(tag_t item, tag_t* revision) {
 
 RQ_API int RQ_VRELMGR_ask_part_revision_id(tag_t revision, char rev_id[97]) {
     if (rev_id == nullptr) return RQ_err_bad_argument;
+    if (int fault = fault_code("RQ_VRELMGR_ask_part_revision_id", NULL_TAG)) return fault;
     int code = RQ_err_pdm_unknown;
     const LornDb* db = lorn_db(&code);
     if (!db) return code;

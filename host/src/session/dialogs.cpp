@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "parts/store.hpp"
+#include "session/faults.hpp"
 #include "session/text_out.hpp"
 
 namespace standin {
@@ -137,8 +138,12 @@ int uc1600(const char* cue, char text[133], int* length) {
         entry.text_in.assign(text, shown);
     }
     Answer answer;
-    entry.scripted = next_answer(answer);
-    if (!entry.scripted) answer = Answer{};
+    if (int code = fault_code("uc1600")) {
+        answer.response = code;  // the text stays as shown; no scripted answer is used
+    } else {
+        entry.scripted = next_answer(answer);
+        if (!entry.scripted) answer = Answer{};
+    }
     entry.response = answer.response;
     entry.text_out = entry.text_in;
     if (answer.response > RQ_UI_CANCEL && answer.text) {

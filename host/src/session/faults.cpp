@@ -2,6 +2,7 @@
 // file named by KAVOHOST_FAULTS.
 #include "session/faults.hpp"
 
+#include <kavoopen/kavoopen.hpp>
 #include <standin/testing.hpp>
 
 #include <cstdio>
@@ -15,7 +16,7 @@
 
 namespace standin {
 
-bool faults_set = false;
+bool faults_set = true;  // until the KAVOHOST_FAULTS file has been read
 
 namespace {
 
@@ -25,6 +26,7 @@ std::vector<FaultEntry>& table() {
 }
 
 bool env_faults_loaded = false;
+bool foreign_fault_fired = false;  // the entry that fired last asks for a foreign exception
 
 bool matches_tag(const std::string& handle, tag_t object) {
     if (handle.empty()) return true;
@@ -35,10 +37,16 @@ bool matches_tag(const std::string& handle, tag_t object) {
     return false;
 }
 
-// Takes the entry's code and uses one of its calls up.
+// Takes the entry's code and uses one of its calls up; a call it still
+// skips passes (0).
 int fire(std::size_t index) {
     auto& entries = table();
+    if (entries[index].skip > 0) {
+        --entries[index].skip;
+        return 0;
+    }
     int code = entries[index].code;
+    foreign_fault_fired = entries[index].foreign;
     if (entries[index].times > 0 && --entries[index].times == 0) {
         entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(index));
         faults_set = !entries.empty();
@@ -46,24 +54,40 @@ int fire(std::size_t index) {
     return code;
 }
 
-}  // namespace
-
-int lookup_fault(const char* call, tag_t object) {
+// The first entry for the call that matches and is not skipping fires.
+template <typename Matches>
+int lookup(const char* call, Matches matches) {
+    if (!env_faults_loaded) load_env_faults();
     auto& entries = table();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].call == call && matches_tag(entries[i].handle, object)) return fire(i);
+        if (entries[i].call != call || !matches(entries[i].handle)) continue;
+        if (int code = fire(i)) return code;
     }
+    faults_set = !entries.empty();
     return 0;
 }
 
+}  // namespace
+
+int lookup_fault(const char* call, tag_t object) {
+    return lookup(call,
+                  [object](const std::string& handle) { return matches_tag(handle, object); });
+}
+
 int lookup_fault_by_name(const char* call, std::string_view name) {
-    auto& entries = table();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].call == call && (entries[i].handle.empty() || entries[i].handle == name)) {
-            return fire(i);
-        }
+    return lookup(call,
+                  [name](const std::string& handle) { return handle.empty() || handle == name; });
+}
+
+void throw_on_fault(const char* call, tag_t object, int line, const char* source_file) {
+    const int code = fault_code(call, object);
+    if (code == 0) return;
+    const std::string message = std::string(call) + " failed (error " + std::to_string(code) + ")";
+    if (foreign_fault_fired) {
+        foreign_fault_fired = false;
+        throw std::runtime_error(message);
     }
-    return 0;
+    throw KavoOpen::KavoException(message, line, source_file);
 }
 
 void add_fault(FaultEntry entry) {
@@ -126,6 +150,20 @@ bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& err
         }
         entry.times = t->get<int>();
     }
+    if (auto k = item.find("skip"); k != item.end()) {
+        if (!k->is_number_integer() || k->get<int>() < 0) {
+            error = "fault skip is not a count";
+            return false;
+        }
+        entry.skip = k->get<int>();
+    }
+    if (auto x = item.find("exception"); x != item.end()) {
+        if (!x->is_string() || (*x != "kavo" && *x != "other")) {
+            error = "fault exception is neither \"kavo\" nor \"other\"";
+            return false;
+        }
+        entry.foreign = *x == "other";
+    }
     return true;
 }
 
@@ -165,8 +203,8 @@ void load_env_faults() {
 
 void reset_faults() {
     table().clear();
-    faults_set = false;
     env_faults_loaded = false;
+    faults_set = true;  // the file is read again at the next call
 }
 
 // ---- test interface ---------------------------------------------------------
@@ -176,6 +214,7 @@ void set_fault(const std::string& call, int code, const std::string& handle, int
 
 void clear_faults() {
     table().clear();
+    env_faults_loaded = true;
     faults_set = false;
 }
 

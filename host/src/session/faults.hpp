@@ -14,11 +14,16 @@ namespace standin {
 struct FaultEntry {
     std::string call;  // RQ_ function name
     int code = 0;
-    std::string handle;  // empty: any object; else an object handle, a part file name or part id
-    int times = -1;      // < 0: every call; else used up after that many calls
+    std::string handle;    // empty: any object; else an object handle, a part file name or part id
+    int times = -1;        // < 0: every call; else used up after that many calls
+    int skip = 0;          // matching calls that pass before the fault first fires
+    bool foreign = false;  // object interface: throw an exception that is no KavoException
 };
 
-extern bool faults_set;  // true while the table holds an entry
+// True while the table holds an entry, and before the file named by
+// KAVOHOST_FAULTS has been read, so that it is in force from a process's
+// first call on.
+extern bool faults_set;
 
 int lookup_fault(const char* call, tag_t object);
 int lookup_fault_by_name(const char* call, std::string_view name);
@@ -33,6 +38,11 @@ inline int fault_code_for_name(const char* call, std::string_view name) {
     return faults_set ? lookup_fault_by_name(call, name) : 0;
 }
 
+// The object interface's faults: a set fault for `call` (e.g.
+// "KavoObjectManager::Get") makes the member throw KavoException with the
+// code in its message, or std::runtime_error for an entry marked foreign.
+void throw_on_fault(const char* call, tag_t object, int line, const char* source_file);
+
 void add_fault(FaultEntry entry);
 // Where the texts of a fault entry come from: a file (UTF-8, converted to
 // session texts) or a table built in memory by a test (session texts already).
@@ -40,7 +50,7 @@ enum class FaultTexts { utf8, session };
 // Reads one entry of the fault-table syntax; false (and a reason) when malformed.
 bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error,
                  FaultTexts texts);
-// Reads the file named by KAVOHOST_FAULTS once per session start (after a reset).
+// Reads the file named by KAVOHOST_FAULTS once per process (again after a reset).
 void load_env_faults();
 void reset_faults();
 

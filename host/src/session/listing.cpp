@@ -99,10 +99,11 @@ int RQ_UI_open_listing_window(void) {
     return 0;
 }
 
-// A write while the window is closed is still shown and recorded.
+// A closed window shows nothing: what is written to it then is lost.
 int RQ_UI_write_listing_window(const char* text) {
     if (int code = fault_code("RQ_UI_write_listing_window")) return code;
     if (text == nullptr) return RQ_err_bad_argument;
+    if (!window_open) return 0;
     entries().emplace_back(text);
     show(text);
     return 0;

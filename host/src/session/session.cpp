@@ -86,7 +86,6 @@ using namespace standin;
 extern "C" {
 
 int RQ_initialize(void) {
-    if (session().open_depth == 0) load_env_faults();
     if (int code = fault_code("RQ_initialize")) return code;
     ++session().open_depth;
     return 0;
@@ -101,6 +100,7 @@ int RQ_terminate(void) {
 }
 
 int RQ_is_initialized(void) {
+    if (fault_code("RQ_is_initialized")) return 0;
     return session().open_depth > 0 ? 1 : 0;
 }
 
@@ -122,6 +122,7 @@ int RQ_PATT_is_archiving_on(logical* flag) {
     if (int code = fault_code("RQ_PATT_is_archiving_on")) return code;
     if (flag == nullptr) return RQ_err_bad_argument;
     *flag = session().pattern_archiving;
+    apply_env_flag("KAVOHOST_PATTERN_ARCHIVING", *flag);
     return 0;
 }
 
@@ -129,6 +130,7 @@ int RQ_PATT_is_shading_on(logical* flag) {
     if (int code = fault_code("RQ_PATT_is_shading_on")) return code;
     if (flag == nullptr) return RQ_err_bad_argument;
     *flag = session().pattern_shading;
+    apply_env_flag("KAVOHOST_PATTERN_SHADING", *flag);
     return 0;
 }
 
@@ -136,6 +138,7 @@ int RQ_ASSEM_ask_assem_options(RQ_ASSEM_options_t* options) {
     if (int code = fault_code("RQ_ASSEM_ask_assem_options")) return code;
     if (options == nullptr) return RQ_err_bad_argument;
     *options = session().assem_options;
+    apply_env_assem_options(*options);
     return 0;
 }
 

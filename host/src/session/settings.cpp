@@ -1,11 +1,15 @@
 // Session settings from the environment: the release text and host variables.
 #include <standin/testing.hpp>
 
+#include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "session/faults.hpp"
 #include "session/memory.hpp"
@@ -79,6 +83,65 @@ void reset_settings() {
     release_overridden = false;
     release_override.reset();
     clear_variables();
+}
+
+namespace {
+
+// A whole decimal int of the environment's text, or nothing.
+bool env_int(const std::string& text, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || errno != 0 || *end != '\0' || number < INT_MIN || number > INT_MAX)
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+}  // namespace
+
+// "KAVOHOST_ASSEM_OPTIONS": up to 15 integers, separated by commas or blanks,
+// for the fields in their order; fields not given keep their value. Any int
+// is taken, also outside a field's named values. A value that is no integer
+// leaves every field as it was (with a note on standard error).
+void apply_env_assem_options(RQ_ASSEM_options_t& options) {
+    const char* env = std::getenv("KAVOHOST_ASSEM_OPTIONS");
+    if (env == nullptr || *env == '\0') return;
+    int* const fields[] = {
+        &options.load_options,        &options.parts_list,          &options.update,
+        &options.emphasize,           &options.emphasize_color,     &options.failure_action,
+        &options.maintain_work_part,  &options.load_latest,         &options.load_components,
+        &options.load_fully,          &options.load_interpart_data, &options.load_substitution,
+        &options.apply_to_all_levels, &options.load_wave_data,      &options.load_wave_parents};
+    std::vector<int> values;
+    const std::string text = env;
+    std::size_t pos = 0;
+    while ((pos = text.find_first_not_of(", ", pos)) != std::string::npos) {
+        const std::size_t end = text.find_first_of(", ", pos);
+        int value = 0;
+        if (values.size() == std::size(fields) ||
+            !env_int(text.substr(pos, end == std::string::npos ? end : end - pos), value)) {
+            std::fprintf(
+                stderr,
+                "kavohost: KAVOHOST_ASSEM_OPTIONS \"%s\" is not 1 to 15 integers; ignored\n", env);
+            return;
+        }
+        values.push_back(value);
+        pos = end;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) *fields[i] = values[i];
+}
+
+// A pattern flag from its variable: an integer, non-zero is on.
+void apply_env_flag(const char* variable, logical& flag) {
+    const char* env = std::getenv(variable);
+    if (env == nullptr || *env == '\0') return;
+    int value = 0;
+    if (!env_int(env, value)) {
+        std::fprintf(stderr, "kavohost: %s \"%s\" is no integer; ignored\n", variable, env);
+        return;
+    }
+    flag = value != 0 ? 1 : 0;
 }
 
 }  // namespace standin

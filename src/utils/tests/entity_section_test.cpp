@@ -60,7 +60,13 @@ TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
     EXPECT_EQ(syslog_count(
                   "\nException Cannot read the above text of the dimension 4253 kavotalvex_utils"),
               1);
-    EXPECT_EQ(syslog_count("Exception"), 1);  // the note whose GetText throws leaves no trace
+    for (const char* which : {"before", "after", "below"})
+        EXPECT_EQ(syslog_count(std::string("\nException Cannot read the ") + which +
+                               " text of the dimension 4253 kavotalvex_utils"),
+                  1);
+    // The note whose GetText throws and the one whose second line fails to
+    // evaluate (another kind of exception) leave no trace.
+    EXPECT_EQ(syslog_count("Exception"), 4);
 }
 
 TEST_F(EntitySectionTest, ListedObjectsAreRenamedToTheirTags) {
@@ -80,7 +86,7 @@ TEST_F(EntitySectionTest, ListedObjectsAreRenamedToTheirTags) {
             EXPECT_NE(std::string(name), std::to_string(t));  // not listed, not renamed
         }
     }
-    EXPECT_EQ(listed, 10);
+    EXPECT_EQ(listed, 13);
     EXPECT_EQ(ask_timer_count(11), 0);  // slots are named by the check run, not here
 }
 
@@ -169,11 +175,11 @@ TEST_F(EntitySectionTest, EntityTimersCountEachListedObject) {
     set_timer_name("RQ_DRF_ask_draft_aid_text_info", 18);
     set_timer_name("RQ_SKET_ask_dim_status", 19);
     section("25,26");
-    EXPECT_EQ(ask_timer_count(11), 15);  // 6 drafting objects and 9 dimensions
-    EXPECT_EQ(ask_timer_count(17), 13);  // all but subtypes 5 and 37
-    EXPECT_EQ(ask_timer_count(16), 14);  // all but subtype 37
+    EXPECT_EQ(ask_timer_count(11), 20);  // 8 drafting objects and 12 dimensions
+    EXPECT_EQ(ask_timer_count(17), 18);  // all but subtypes 5 and 37
+    EXPECT_EQ(ask_timer_count(16), 19);  // all but subtype 37
     EXPECT_EQ(ask_timer_count(18), ask_timer_count(16));
-    EXPECT_EQ(ask_timer_count(19), 14);  // one per text line
+    EXPECT_EQ(ask_timer_count(19), 21);  // one per text line
 }
 
 // ---- displayed texts on their own --------------------------------------------------
