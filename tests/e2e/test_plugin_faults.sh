@@ -54,7 +54,7 @@ compare_golden out/cb_part_CB2-Post.xml cb_part_CB2-Post.xml
 compare_golden out/cb_part_CB2-Post.xml.log cb_part_CB2-Post.xml.log
 expect_missing args.txt
 expect_missing .log
-expect_contains syslog.txt 'TALVEX_CALLBACK_SetLineWidthPreferences: exception: SetLegacyLineWidthMap failed (error 4711) (line '
+expect_contains syslog.txt 'TALVEX_CALLBACK_SetLineWidthPreferences: exception: PartObject::SetLegacyLineWidthMap failed (error 4711) (line '
 expect_contains syslog.txt 'Error: no report written: the host cannot join the output folder and the report name'
 expect_contains syslog.txt 'KVTX_POSTCOMMAND not run: no report was written'
 expect_contains syslog.txt 'KVTX_POSTCOMMAND not run: the command is longer than 515'

@@ -224,7 +224,7 @@ TEST_F(PartCallbacksTest, ThrowingActionIsLoggedAndTheSaveCheckStillRuns) {
     const std::string log = kvtx_test::syslog_text();
     const std::string thrown =
         "\n+++TalvexForKavo: TALVEX_CALLBACK_SetLineWidthPreferences: exception: "
-        "SetLegacyLineWidthMap failed (error 4711) (line ";
+        "PartObject::SetLegacyLineWidthMap failed (error 4711) (line ";
     EXPECT_NE(log.find(thrown), std::string::npos) << log;
     EXPECT_NE(log.find(" of kavoopen_preferences.cpp)\n"), std::string::npos);
     EXPECT_FALSE(logged(action(3381, "TALVEX_CALLBACK_SetLineWidthPreferences --> passed\n")));
