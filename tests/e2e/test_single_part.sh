@@ -36,4 +36,13 @@ compare_golden percent.txt percent_result.txt
 compare_golden out/p_s_n_d.xml percent.xml
 compare_golden stdout.txt percent_stdout.txt
 compare_golden syslog.txt percent_syslog.txt
+
+# Under a clock frozen at 2026-01-01 00:00:00 every field of a time stamp below
+# ten keeps its leading zero.
+rm -rf out && mkdir out
+run_kavotalvex_at_fixed_clock -part=samples/parts/bracket.prt -outdir=out -log=clock.log \
+    -result=clock.txt -Action=DrawingGetData
+expect_exit 0
+compare_golden_keeping_times clock.log clock.log
+compare_golden_keeping_times out/bracket.xml clock.xml
 finish
