@@ -404,8 +404,10 @@ int check_one_part(const char* part_name) {
     const bool console_trace = console_trace_switch();
     reset_result_status();
 
+    // A name the host could not give is no name: it cannot name a report.
     char work_part_name[kNameSize] = "";
-    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
+    if (RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name) != 0)
+        work_part_name[0] = '\0';
     if (debug_trace_on == 1) {
         write_log(program_log_file, "[%d] partname = #%s#", kLinePartName, work_part_name);
     }
