@@ -17,6 +17,7 @@ namespace {
 constexpr int kLineActiveArrangementName = 2498;
 constexpr int kLineArrangementsInPart = 2506;
 constexpr int kLineExistingArrangementName = 2514;
+constexpr int kLineComponentCycle = 2600;
 constexpr int kLineComponentData = 2605;
 constexpr int kLineMemberCount = 2682;
 constexpr int kLineUsedArrangementName = 2698;
@@ -262,9 +263,16 @@ int write_assembly_data() {
     append_line_to_file(glob_xml_file, "     </PartArrangements>");
     result += append_line_to_file(glob_xml_file, "      <Components>");
 
+    // A cycle that fails ends the list; the failure is recorded, so that a
+    // list cut short is not reported as complete.
     tag_t component = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(work_part, RQ_component_type, &component) == 0 &&
-           component != NULL_TAG) {
+    while (true) {
+        const int code = RQ_OBJ_cycle_objs_in_part(work_part, RQ_component_type, &component);
+        if (code != 0) {
+            check_rq_result(code, kLineComponentCycle, kUtilsUnit);
+            break;
+        }
+        if (component == NULL_TAG) break;
         if (max_level > 0 && ask_component_level(component) > max_level) continue;
         write_component(component);
     }
