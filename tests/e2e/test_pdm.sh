@@ -31,6 +31,7 @@ KAVOHOST_FAULTS=refuse_login.json run_kavotalvex -part=@DB/4711/A/master/ -outdi
     -log=refused.log -result=refused.txt
 expect_exit 3001
 compare_golden stdout.txt refused_stdout.txt
+compare_golden refused.log refused.log
 expect_missing refused.txt
 printf '%s\n' '[{"call": "RQ_VRELMGR_ask_configured_rev", "code": 3003}]' >no_revision.json
 KAVOHOST_FAULTS=no_revision.json run_kavotalvex -pim=yes -part=4711 -outdir=out \
