@@ -5,8 +5,8 @@
 # "_CB2-Post" report and run log, and the change-of-work-part check with its
 # "_CB1-Pre" report at the assembly level read from KVTX_MAXASSEMBLYLEVEL.
 # Then the same checks after a LORN login: report names of three and four
-# fields, the level and a readable journal carried to a later interactive
-# check, and part events without a work part.
+# fields, the level carried to a later interactive check, the journal of that
+# check carried to a later save check, and part events without a work part.
 source "$(dirname "$0")/lib.sh"
 
 PLUGIN="$KVTX_BIN_DIR/src/libtalvex_intern.so"
@@ -55,7 +55,8 @@ expect_contains data/cb_part.prt '"CHECKED_OUT_BY"'
 if grep -qF 'VRELII_JT_DETAILS' data/cb_part.prt; then fail "VRELII_JT_DETAILS was not deleted"; fi
 
 # LORN: the save check of a three-field name, the change-of-work-part check of
-# a four-field name, then an interactive check that keeps the level.
+# a four-field name, then an interactive check that keeps the level and reads
+# a journal, whose name a later save check still finds.
 export KAVOHOST_LORN_DB="$WORK/lorn"
 rm -rf out && mkdir out
 echo "a journal" >journal.txt
@@ -76,6 +77,10 @@ unset KVTX_MAXASSEMBLYLEVEL
 set KVTX_journal journal.txt
 set KVTX_POSTCOMMAND true
 usr
+unset KVTX_journal
+set TALVEX_SAVE_CALLBACK_ACTION
+save
+unset TALVEX_SAVE_CALLBACK_ACTION
 callbacks
 work none
 event modified @DB/4711/A/master/
