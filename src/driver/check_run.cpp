@@ -122,7 +122,8 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
     char rev_id[97] = "";
     char file_type[127] = "";
     char file_name[385] = "";
-    RQ_VRELMGR_decode_part_filename(part_name, part_number, rev_id, file_type, file_name);
+    const int decode_code =
+        RQ_VRELMGR_decode_part_filename(part_name, part_number, rev_id, file_type, file_name);
     write_log(program_log_file, "\n[%d] decoded = #%s#", kLineDecoded, file_name);
 
     const bool prefix_fits =
@@ -148,8 +149,15 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
               rev_id, file_type, file_name);
     write_log(program_log_file, "\n[%d] Info: xml_file = %s", kLinePdmInfoXmlFile,
               names.report_name);
-    if (names.report_name[0] == '\0' ||
-        !format_whole(names.full_name, kNameSize, "%s%s", global_outdir, names.report_name)) {
+    if (decode_code != 0) {
+        // Empty fields would name "__.xml", which every such part overwrites.
+        char failure[sizeof names.failure];
+        format_text(failure, sizeof failure, "the host cannot decode the part name (error %d)",
+                    decode_code);
+        refuse_report_names(names, failure);
+        names.cgm_prefix[0] = '\0';
+    } else if (names.report_name[0] == '\0' || !format_whole(names.full_name, kNameSize, "%s%s",
+                                                             global_outdir, names.report_name)) {
         names.full_name[0] = '\0';
         copy_text(names.failure, kNameTooLong);
     }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The product-data-management branch: a database part name and bare part
 # numbers, revision rules accepted and refused, and report names of three and
-# four fields.
+# four fields; LORN calls that fail.
 source "$(dirname "$0")/lib.sh"
 
 export KAVOHOST_LORN_DB="$WORK/lorn"
@@ -39,4 +39,13 @@ KAVOHOST_FAULTS=no_revision.json run_kavotalvex -pim=yes -part=4711 -outdir=out 
 expect_exit -1001
 compare_golden no_revision.log no_revision.log
 compare_golden no_revision.txt no_revision_result.txt
+# A name the host cannot decode names no report ("__.xml" would be every such
+# part's), and the result line says so.
+printf '%s\n' '[{"call": "RQ_VRELMGR_decode_part_filename", "code": 3002}]' >no_decode.json
+KAVOHOST_FAULTS=no_decode.json run_kavotalvex -part=@DB/4711/A/master/ -outdir=out \
+    -log=no_decode.log -result=no_decode.txt
+expect_exit 0
+compare_golden no_decode.log no_decode.log
+compare_golden no_decode.txt no_decode_result.txt
+expect_missing out/__.xml
 finish
