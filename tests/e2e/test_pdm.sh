@@ -24,28 +24,30 @@ compare_golden numbers_result.txt numbers_result.txt
 compare_golden out/4711_B_drawing_p4711_sheet_1.xml 4711_B_drawing_p4711_sheet_1.xml
 compare_golden out/4711_B_.xml 4711_B_bare_number.xml
 
+# Runs the program with one call failing (fault file <name>.json), its run log
+# <name>.log and result file <name>.txt, and compares the run log.
+run_with_fault() {
+    local name="$1" call="$2" code="$3"
+    shift 3
+    printf '[{"call": "%s", "code": %d}]\n' "$call" "$code" >"$name.json"
+    KAVOHOST_FAULTS="$name.json" run_kavotalvex "$@" -outdir=out -log="$name.log" \
+        -result="$name.txt"
+    compare_golden "$name.log" "$name.log"
+}
+
 # A fault table refusing the login is in force from the process's first call;
 # a failing revision lookup of a bare number leaves the part unopened.
-printf '%s\n' '[{"call": "RQ_VRELMGR_initialize", "code": 3001}]' >refuse_login.json
-KAVOHOST_FAULTS=refuse_login.json run_kavotalvex -part=@DB/4711/A/master/ -outdir=out \
-    -log=refused.log -result=refused.txt
+run_with_fault refused RQ_VRELMGR_initialize 3001 -part=@DB/4711/A/master/
 expect_exit 3001
 compare_golden stdout.txt refused_stdout.txt
-compare_golden refused.log refused.log
 expect_missing refused.txt
-printf '%s\n' '[{"call": "RQ_VRELMGR_ask_configured_rev", "code": 3003}]' >no_revision.json
-KAVOHOST_FAULTS=no_revision.json run_kavotalvex -pim=yes -part=4711 -outdir=out \
-    -log=no_revision.log -result=no_revision.txt
+run_with_fault no_revision RQ_VRELMGR_ask_configured_rev 3003 -pim=yes -part=4711
 expect_exit -1001
-compare_golden no_revision.log no_revision.log
 compare_golden no_revision.txt no_revision_result.txt
 # A name the host cannot decode names no report ("__.xml" would be every such
 # part's), and the result line says so.
-printf '%s\n' '[{"call": "RQ_VRELMGR_decode_part_filename", "code": 3002}]' >no_decode.json
-KAVOHOST_FAULTS=no_decode.json run_kavotalvex -part=@DB/4711/A/master/ -outdir=out \
-    -log=no_decode.log -result=no_decode.txt
+run_with_fault no_decode RQ_VRELMGR_decode_part_filename 3002 -part=@DB/4711/A/master/
 expect_exit 0
-compare_golden no_decode.log no_decode.log
 compare_golden no_decode.txt no_decode_result.txt
 expect_missing out/__.xml
 finish
