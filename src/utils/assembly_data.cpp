@@ -266,16 +266,13 @@ int write_assembly_data() {
     // A cycle that fails ends the list; the failure is recorded, so that a
     // list cut short is not reported as complete.
     tag_t component = NULL_TAG;
-    while (true) {
-        const int code = RQ_OBJ_cycle_objs_in_part(work_part, RQ_component_type, &component);
-        if (code != 0) {
-            check_rq_result(code, kLineComponentCycle, kUtilsUnit);
-            break;
-        }
-        if (component == NULL_TAG) break;
+    int code = 0;
+    while ((code = RQ_OBJ_cycle_objs_in_part(work_part, RQ_component_type, &component)) == 0 &&
+           component != NULL_TAG) {
         if (max_level > 0 && ask_component_level(component) > max_level) continue;
         write_component(component);
     }
+    check_rq_result(code, kLineComponentCycle, kUtilsUnit);
 
     result += append_line_to_file(glob_xml_file, "      </Components>");
     result += append_line_to_file(glob_xml_file, "    </AssemblyData>");

@@ -16,6 +16,7 @@ constexpr int kPatternNameSize = 385;
 constexpr int kFileNameSize = 3469;
 constexpr int kPatternDataCount = 13;
 constexpr int kVisibleObjects = 2;  // cycle code of the objects a view shows
+constexpr int kLineSheetCycle = 3010;
 
 struct SheetCounts {
     int view_dependent = 0;
@@ -198,10 +199,15 @@ int write_drawing_data() {
     int result = append_line_to_file(glob_xml_file, "      <Drawings>");
     char name[kNameSize] = "";  // the sheet's name, then each view's name in turn
     const tag_t part = RQ_ASSEM_ask_work_part();
+    // A cycle that fails ends the list; the failure is recorded, so that a
+    // list cut short is not reported as complete.
     tag_t sheet = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(part, RQ_drawing_type, &sheet) == 0 && sheet != NULL_TAG) {
+    int code = 0;
+    while ((code = RQ_OBJ_cycle_objs_in_part(part, RQ_drawing_type, &sheet)) == 0 &&
+           sheet != NULL_TAG) {
         write_sheet(sheet, name);
     }
+    check_rq_result(code, kLineSheetCycle, kUtilsUnit);
     result += append_line_to_file(glob_xml_file, "      </Drawings>");
     return result;
 }
