@@ -53,6 +53,29 @@ run_kavotalvex_at_fixed_clock() {
         ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" run_kavotalvex "$@"
 }
 
+# Runs the program as run_kavotalvex does, with the fault table (JSON text, the
+# first argument) in KAVOHOST_FAULTS.
+run_kavotalvex_with_faults() {
+    printf '%s\n' "$1" >"$WORK/faults.json"
+    shift
+    KAVOHOST_FAULTS="$WORK/faults.json" run_kavotalvex "$@"
+}
+
+# Runs the program on a sample part (named as its part id) whose object cycle
+# fails once, after <skip> steps, with only the <action>; compares the result
+# file (cut_result.txt) and the report (golden <report golden>).
+check_cycle_cut_short() {
+    local part="$1" skip="$2" action="$3" golden="$4"
+    local id
+    id="$(basename "$part" .prt)"
+    rm -rf out && mkdir out
+    run_kavotalvex_with_faults "[{\"call\": \"RQ_OBJ_cycle_objs_in_part\", \"code\": 3, \"handle\": \"$id\", \"skip\": $skip, \"times\": 1}]" \
+        -part="$part" -outdir=out -result=cut_result.txt -Action="$action"
+    expect_exit 0
+    compare_golden cut_result.txt cut_result.txt
+    compare_golden "out/$id.xml" "$golden"
+}
+
 # Runs the stand-in host program on a script file, with the outputs and exit
 # code kept as run_kavotalvex keeps them.
 run_host_script() {

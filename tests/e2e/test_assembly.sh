@@ -23,13 +23,5 @@ unset KAVOHOST_ASSEM_OPTIONS KAVOHOST_PATTERN_ARCHIVING KAVOHOST_PATTERN_SHADING
 # The fifth step of the component cycle (after the test for components) fails:
 # four components are written, the section closes as usual, and the failed
 # step is the part's first error, so the cut list is not reported as OK.
-rm -rf out && mkdir out
-cat >faults.json <<'JSON'
-[{"call": "RQ_OBJ_cycle_objs_in_part", "code": 3, "handle": "lift_unit", "skip": 5, "times": 1}]
-JSON
-KAVOHOST_FAULTS=faults.json run_kavotalvex -part=samples/parts/lift_unit.prt -outdir=out \
-    -result=cut_result.txt -Action=AssemblyGetData
-expect_exit 0
-compare_golden cut_result.txt cut_result.txt
-compare_golden out/lift_unit.xml lift_unit_cut.xml
+check_cycle_cut_short samples/parts/lift_unit.prt 5 AssemblyGetData lift_unit_cut.xml
 finish

@@ -24,14 +24,13 @@ compare_golden numbers_result.txt numbers_result.txt
 compare_golden out/4711_B_drawing_p4711_sheet_1.xml 4711_B_drawing_p4711_sheet_1.xml
 compare_golden out/4711_B_.xml 4711_B_bare_number.xml
 
-# Runs the program with one call failing (fault file <name>.json), its run log
-# <name>.log and result file <name>.txt, and compares the run log.
+# Runs the program with one call failing, its run log <name>.log and result
+# file <name>.txt, and compares the run log.
 run_with_fault() {
     local name="$1" call="$2" code="$3"
     shift 3
-    printf '[{"call": "%s", "code": %d}]\n' "$call" "$code" >"$name.json"
-    KAVOHOST_FAULTS="$name.json" run_kavotalvex "$@" -outdir=out -log="$name.log" \
-        -result="$name.txt"
+    run_kavotalvex_with_faults "[{\"call\": \"$call\", \"code\": $code}]" "$@" -outdir=out \
+        -log="$name.log" -result="$name.txt"
     compare_golden "$name.log" "$name.log"
 }
 

@@ -25,13 +25,5 @@ expect_contains stdout.txt "   Update: Sheet SHT2 & <A> -> not processed"
 
 # The second step of the sheet cycle fails: one sheet is written, and the
 # failed step is the part's first error, so the cut list is not reported as OK.
-rm -rf out && mkdir out
-cat >faults.json <<'JSON'
-[{"call": "RQ_OBJ_cycle_objs_in_part", "code": 3, "handle": "drafting", "skip": 1, "times": 1}]
-JSON
-KAVOHOST_FAULTS=faults.json run_kavotalvex -part=samples/parts/drafting.prt -outdir=out \
-    -result=cut_result.txt -Action=DrawingGetData
-expect_exit 0
-compare_golden cut_result.txt cut_result.txt
-compare_golden out/drafting.xml drafting_cut.xml
+check_cycle_cut_short samples/parts/drafting.prt 1 DrawingGetData drafting_cut.xml
 finish
