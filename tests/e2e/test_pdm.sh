@@ -43,6 +43,11 @@ expect_missing refused.txt
 run_with_fault no_revision RQ_VRELMGR_ask_configured_rev 3003 -pim=yes -part=4711
 expect_exit -1001
 compare_golden no_revision.txt no_revision_result.txt
+# A revision rule the host cannot name is logged empty; the check goes on.
+run_with_fault no_rule RQ_VRELMGR_ask_config_rule 3004 -pim=yes -part=4711 \
+    "-LORN_revision_rule_name=Latest Released"
+expect_exit 0
+compare_golden no_rule.txt no_rule_result.txt
 # A name the host cannot decode names no report ("__.xml" would be every such
 # part's), and the result line says so.
 run_with_fault no_decode RQ_VRELMGR_decode_part_filename 3002 -part=@DB/4711/A/master/
