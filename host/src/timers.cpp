@@ -18,7 +18,10 @@ struct Timer {
     bool running = false;
     double cpu_start = 0.0;
     std::chrono::steady_clock::time_point real_start{};
-    unsigned long long started = 0;  // start order, to retire the oldest
+    // Links of the list the handle is on: the running timers in start order,
+    // or the free handles in the order they were ended. 0 ends a list.
+    unsigned short prev = 0;
+    unsigned short next = 0;
 };
 
 constexpr std::size_t slot_count = 65536;  // handle 0 is never given
@@ -28,10 +31,54 @@ std::vector<Timer>& timers() {
     return slots;
 }
 
-unsigned short next_handle = 1;
-std::size_t running_count = 0;
-unsigned long long start_counter = 0;
+// A list of handles threaded through the slots; every step is O(1).
+struct HandleList {
+    unsigned short first = 0;
+    unsigned short last = 0;
+
+    void push_back(unsigned short handle) {
+        auto& slots = timers();
+        slots[handle].prev = last;
+        slots[handle].next = 0;
+        if (last != 0) {
+            slots[last].next = handle;
+        } else {
+            first = handle;
+        }
+        last = handle;
+    }
+
+    void remove(unsigned short handle) {
+        auto& slots = timers();
+        Timer& t = slots[handle];
+        if (t.prev != 0) {
+            slots[t.prev].next = t.next;
+        } else {
+            first = t.next;
+        }
+        if (t.next != 0) {
+            slots[t.next].prev = t.prev;
+        } else {
+            last = t.prev;
+        }
+        t.prev = t.next = 0;
+    }
+};
+
+HandleList running_list;  // oldest first
+HandleList free_list;     // longest free first
+int running_count = 0;
+bool lists_ready = false;
 std::optional<double> clock_override;
+
+void make_lists() {
+    running_list = HandleList{};
+    free_list = HandleList{};
+    for (std::size_t handle = 1; handle < slot_count; ++handle) {
+        free_list.push_back(static_cast<unsigned short>(handle));
+    }
+    lists_ready = true;
+}
 
 double cpu_seconds() {
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
@@ -52,22 +99,20 @@ std::optional<double> fixed_interval() {
 }
 
 // Never-ended timers are tolerated; when every handle is taken the oldest
-// running timer gives its handle up.
-unsigned short free_handle() {
-    auto& slots = timers();
-    if (running_count + 1 >= slot_count) {
-        std::size_t oldest = 0;
-        for (std::size_t i = 1; i < slot_count; ++i) {
-            if (slots[i].running && (oldest == 0 || slots[i].started < slots[oldest].started)) {
-                oldest = i;
-            }
-        }
-        slots[oldest].running = false;
+// running timer gives its handle up. A handle freed long ago is given first,
+// so a stale handle rarely finds a new timer.
+unsigned short take_handle() {
+    if (!lists_ready) make_lists();
+    unsigned short handle = free_list.first;
+    if (handle != 0) {
+        free_list.remove(handle);
+    } else {
+        handle = running_list.first;
+        running_list.remove(handle);
+        timers()[handle].running = false;
         --running_count;
-        return static_cast<unsigned short>(oldest);
     }
-    while (next_handle == 0 || slots[next_handle].running) ++next_handle;
-    return next_handle++;
+    return handle;
 }
 
 }  // namespace
@@ -76,11 +121,14 @@ void set_fixed_clock(double seconds_per_interval) {
     clock_override = seconds_per_interval;
 }
 
+int running_timers() {
+    return running_count;
+}
+
 void reset_timers() {
     for (auto& t : timers()) t = Timer{};
-    next_handle = 1;
     running_count = 0;
-    start_counter = 0;
+    make_lists();
     clock_override.reset();
 }
 
@@ -93,13 +141,13 @@ extern "C" {
 int RQ_begin_timer(unsigned short* timer) {
     if (int code = fault_code("RQ_begin_timer")) return code;
     if (timer == nullptr) return RQ_err_bad_argument;
-    unsigned short handle = free_handle();
+    unsigned short handle = take_handle();
+    running_list.push_back(handle);
+    ++running_count;
     Timer& t = timers()[handle];
     t.running = true;
     t.cpu_start = cpu_seconds();
     t.real_start = std::chrono::steady_clock::now();
-    t.started = ++start_counter;
-    ++running_count;
     *timer = handle;
     return 0;
 }
@@ -120,6 +168,8 @@ int RQ_end_timer(unsigned short timer, double values[2]) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - t.real_start).count();
     }
     t.running = false;
+    running_list.remove(timer);
+    free_list.push_back(timer);
     --running_count;
     return 0;
 }
