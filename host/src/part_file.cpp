@@ -858,18 +858,21 @@ int read_part_file(const std::string& path, const std::string& part_name, Part**
         return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
                          error);
     }
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    if (!in && !in.eof()) {
-        return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
-                         error);
-    }
     ordered_json doc;
-    try {
-        doc = ordered_json::parse(buffer.str());
-    } catch (const nlohmann::json::exception& e) {
-        return fail_with(RQ_err_file_corrupt, path + ": not valid JSON: " + e.what(), error);
+    {  // the file's text is let go before the objects are staged
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        if (!in && !in.eof()) {
+            return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
+                             error);
+        }
+        try {
+            const std::string_view text = buffer.view();
+            doc = ordered_json::parse(text.begin(), text.end());
+        } catch (const nlohmann::json::exception& e) {
+            return fail_with(RQ_err_file_corrupt, path + ": not valid JSON: " + e.what(), error);
+        }
     }
     Staged staged;
     try {

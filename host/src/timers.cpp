@@ -80,8 +80,17 @@ void make_lists() {
     lists_ready = true;
 }
 
-double cpu_seconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+// The processor clock is a system call, so it is read at most once a
+// millisecond of real time: processor seconds have a resolution of about a
+// millisecond (a host's processor clock is coarser still).
+double cpu_seconds(std::chrono::steady_clock::time_point now) {
+    static double sampled_seconds = 0.0;
+    static std::chrono::steady_clock::time_point sampled_at{};
+    if (now - sampled_at >= std::chrono::milliseconds(1) || now < sampled_at) {
+        sampled_seconds = static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+        sampled_at = now;
+    }
+    return sampled_seconds;
 }
 
 // The fixed interval length, when the clock is fixed.
@@ -146,8 +155,8 @@ int RQ_begin_timer(unsigned short* timer) {
     ++running_count;
     Timer& t = timers()[handle];
     t.running = true;
-    t.cpu_start = cpu_seconds();
     t.real_start = std::chrono::steady_clock::now();
+    t.cpu_start = cpu_seconds(t.real_start);
     *timer = handle;
     return 0;
 }
@@ -163,9 +172,9 @@ int RQ_end_timer(unsigned short timer, double values[2]) {
     if (auto fixed = fixed_interval()) {
         values[0] = values[1] = *fixed;
     } else {
-        values[0] = cpu_seconds() - t.cpu_start;
-        values[1] =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - t.real_start).count();
+        const auto now = std::chrono::steady_clock::now();
+        values[0] = cpu_seconds(now) - t.cpu_start;
+        values[1] = std::chrono::duration<double>(now - t.real_start).count();
     }
     t.running = false;
     running_list.remove(timer);
