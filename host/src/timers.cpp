@@ -66,7 +66,7 @@ struct HandleList {
 };
 
 HandleList running_list;  // oldest first
-HandleList free_list;     // longest free first
+HandleList free_list;     // last freed at the end: given first
 int running_count = 0;
 bool lists_ready = false;
 std::optional<double> clock_override;
@@ -74,8 +74,8 @@ std::optional<double> clock_override;
 void make_lists() {
     running_list = HandleList{};
     free_list = HandleList{};
-    for (std::size_t handle = 1; handle < slot_count; ++handle) {
-        free_list.push_back(static_cast<unsigned short>(handle));
+    for (std::size_t handle = slot_count - 1; handle > 0; --handle) {
+        free_list.push_back(static_cast<unsigned short>(handle));  // 1 is given first
     }
     lists_ready = true;
 }
@@ -108,11 +108,11 @@ std::optional<double> fixed_interval() {
 }
 
 // Never-ended timers are tolerated; when every handle is taken the oldest
-// running timer gives its handle up. A handle freed long ago is given first,
-// so a stale handle rarely finds a new timer.
+// running timer gives its handle up. The handle freed last is given first,
+// so a few handles serve a program that ends its timers.
 unsigned short take_handle() {
     if (!lists_ready) make_lists();
-    unsigned short handle = free_list.first;
+    unsigned short handle = free_list.last;
     if (handle != 0) {
         free_list.remove(handle);
     } else {
