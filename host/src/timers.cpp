@@ -93,18 +93,26 @@ double cpu_seconds(std::chrono::steady_clock::time_point now) {
     return sampled_seconds;
 }
 
-// The fixed interval length, when the clock is fixed.
-std::optional<double> fixed_interval() {
-    if (clock_override) {
-        if (*clock_override < 0) return std::nullopt;
-        return clock_override;
-    }
+std::optional<double> clock_of_environment() {
     const char* env = std::getenv("KAVOHOST_CLOCK");
     if (env == nullptr || *env == '\0') return std::nullopt;
     char* end = nullptr;
     double value = std::strtod(env, &end);
     if (end == env || value < 0) return std::nullopt;
     return value;
+}
+
+// KAVOHOST_CLOCK as the session's first timer end read it.
+std::optional<std::optional<double>> environment_clock;
+
+// The fixed interval length, when the clock is fixed.
+std::optional<double> fixed_interval() {
+    if (clock_override) {
+        if (*clock_override < 0) return std::nullopt;
+        return clock_override;
+    }
+    if (!environment_clock) environment_clock = clock_of_environment();
+    return *environment_clock;
 }
 
 // Never-ended timers are tolerated; when every handle is taken the oldest
@@ -139,6 +147,7 @@ void reset_timers() {
     running_count = 0;
     make_lists();
     clock_override.reset();
+    environment_clock.reset();
 }
 
 }  // namespace standin
