@@ -13,7 +13,8 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
+#include "utils/mass_props.hpp"
 #include "utils/model_data.hpp"
 #include "utils/run_log.hpp"
 

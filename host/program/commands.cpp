@@ -4,14 +4,18 @@
 #include "commands.hpp"
 
 #include <rq/rq.h>
+#include <kavoopen/kavoopen.hpp>
 #include <standin/testing.hpp>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <istream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kavohost_run {
 namespace {
@@ -66,6 +70,9 @@ bool guarded(const char* entry, Call call, std::string& error) {
     try {
         call();
         return true;
+    } catch (const KavoOpen::KavoException& e) {
+        error = std::string(entry) + " threw: " + e.Message() + " (line " +
+                std::to_string(e.SourceLine()) + " of " + e.SourceFile() + ")";
     } catch (const std::exception& e) {
         error = std::string(entry) + " threw: " + e.what();
     } catch (...) {
@@ -133,6 +140,10 @@ bool Interpreter::dispatch(const std::string& command, const std::string& rest,
         RQ_PART_load_status_t status{};
         return host_result("open", argument, RQ_PART_open(argument.c_str(), &part, &status), error);
     }
+    if (command == "work" && argument == "none") {
+        standin::clear_work_part();
+        return true;
+    }
     if (command == "work") {
         const tag_t part = part_named(argument, error);
         return part != NULL_TAG &&
@@ -161,6 +172,16 @@ bool Interpreter::dispatch(const std::string& command, const std::string& rest,
     }
     if (command == "callbacks") {
         print_callbacks();
+        return true;
+    }
+    if (command == "login") return login(argument, error);
+    if (command == "copy") return copy_file(argument, error);
+    if (command == "dialogs") {
+        print_dialogs();
+        return true;
+    }
+    if (command == "highlights") {
+        print_highlights();
         return true;
     }
     error = "unknown command: " + command;
@@ -217,8 +238,8 @@ bool Interpreter::raise_event(const std::string& argument, std::string& error) {
         part = part_named(part_name, error);
         if (part == NULL_TAG) return false;
     } else if (part == NULL_TAG) {
-        error = "event without a part and there is no work part";
-        return false;
+        std::printf("event %s without a part (no work part)\n", reason_names[reason]);
+        std::fflush(stdout);
     }
     standin::raise_part_event(reason, part);
     return true;
@@ -255,6 +276,61 @@ void Interpreter::print_callbacks() {
     }
     std::fflush(stdout);
     standin::clear_callback_calls();
+}
+
+// "login [-u=user] [-p=password] [-g=group]": a LORN login, as a host
+// started with these arguments makes.
+bool Interpreter::login(const std::string& arguments, std::string& error) {
+    std::vector<std::string> words{"kavohost-run"};
+    std::size_t pos = 0;
+    while ((pos = arguments.find_first_not_of(' ', pos)) != std::string::npos) {
+        const std::size_t end = arguments.find(' ', pos);
+        words.push_back(arguments.substr(pos, end == std::string::npos ? end : end - pos));
+        pos = end;
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return host_result("login", "",
+                       RQ_VRELMGR_initialize(static_cast<int>(words.size()), argv.data()), error);
+}
+
+// "copy <from> <to>": changes a file on disk behind the session's back, as
+// another user saving a part does.
+bool Interpreter::copy_file(const std::string& arguments, std::string& error) {
+    const auto blank = arguments.find(' ');
+    const std::string from = arguments.substr(0, blank);
+    const std::string to = blank == std::string::npos ? "" : trim(arguments.substr(blank));
+    if (from.empty() || to.empty()) {
+        error = "copy needs a file and a target";
+        return false;
+    }
+    std::error_code ec;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) error = "copy " + from + " " + to + " failed: " + ec.message();
+    return !ec;
+}
+
+// The text dialogs shown since the last "dialogs": cue, text shown, answer.
+void Interpreter::print_dialogs() {
+    const auto& entries = standin::dialog_entries();
+    for (; dialogs_shown_ < entries.size(); ++dialogs_shown_) {
+        const standin::DialogEntry& d = entries[dialogs_shown_];
+        std::printf("dialog \"%s\" shown \"%s\" answer %d%s \"%s\"\n", d.cue.c_str(),
+                    d.text_in.c_str(), d.response, d.scripted ? "" : " (none left)",
+                    d.text_out.c_str());
+    }
+    std::fflush(stdout);
+}
+
+// The highlight changes since the last "highlights".
+void Interpreter::print_highlights() {
+    const auto& entries = standin::highlight_entries();
+    for (; highlights_shown_ < entries.size(); ++highlights_shown_) {
+        const standin::HighlightEntry& h = entries[highlights_shown_];
+        std::printf("highlight %s %s\n", h.handle.c_str(), h.on ? "on" : "off");
+    }
+    std::fflush(stdout);
 }
 
 }  // namespace kavohost_run

@@ -23,8 +23,14 @@ class Interpreter {
     bool raise_event(const std::string& rest, std::string& error);
     bool queue_dialog(const std::string& rest, std::string& error);
     void print_callbacks();
+    bool login(const std::string& arguments, std::string& error);
+    bool copy_file(const std::string& arguments, std::string& error);
+    void print_dialogs();
+    void print_highlights();
 
     Plugins plugins_;
+    std::size_t dialogs_shown_ = 0;     // dialog records printed so far
+    std::size_t highlights_shown_ = 0;  // highlight records printed so far
 };
 
 }  // namespace kavohost_run

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "memory.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
+#include "session/memory.hpp"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 
 namespace {
 
@@ -135,16 +135,19 @@ TEST_F(AssemblyLoadTest, MissingAndCyclicChildrenAreReported) {
     auto missing = assembly.add(RQ_component_type, 0, component("gone.prt"));
     assembly.add(RQ_component_type, 0, component("loop.prt"));
     assembly.add(RQ_component_type, 0, component("plate.prt"));
+    assembly.add(RQ_component_type, 0, component("/dev/zero"));  // would give bytes for ever
     assembly.write(path("loop.prt"));
 
     Opened o = open(path("loop.prt"));
     ASSERT_EQ(o.code, 0);
     EXPECT_EQ(o.status.failed, 1);
-    ASSERT_EQ(o.status.n_parts, 2);
+    ASSERT_EQ(o.status.n_parts, 3);
     EXPECT_EQ(std::string(o.status.file_names[0]), path("gone.prt"));
     EXPECT_EQ(o.status.statuses[0], RQ_err_file_not_found);
     EXPECT_EQ(std::string(o.status.file_names[1]), path("loop.prt"));
     EXPECT_EQ(o.status.statuses[1], RQ_err_file_corrupt);
+    EXPECT_EQ(std::string(o.status.file_names[2]), "/dev/zero");
+    EXPECT_EQ(o.status.statuses[2], RQ_err_file_unreadable);
     EXPECT_EQ(bodies_of(o.part).size(), 1u);  // the plate only
     const standin::Object* gone =
         standin::find_object(RQ_TAG_ask_tag_of_handle(assembly.handle(missing).c_str()));
@@ -179,6 +182,66 @@ TEST_F(AssemblyLoadTest, NestedAssembliesComposeTheirPlacements) {
     EXPECT_NEAR(r[3], -1.0, 1e-9);
     EXPECT_NEAR(r[4], 11.0, 1e-9);
     EXPECT_NEAR(r[5], 101.0, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+class StructureRefreshTest : public AssemblyLoadTest {
+  protected:
+    // An assembly placing one plate of edge 10 once.
+    Opened open_plate_assembly() {
+        write_plate(path("plate.prt"), 10);
+        PartBuilder assembly("asm");
+        assembly.add(RQ_component_type, 0, component("plate.prt"));
+        assembly.write(path("asm.prt"));
+        return open(path("asm.prt"));
+    }
+};
+
+// A child changed on disk since loading: the refresh reads it again, adds its
+// new body as an occurrence and keeps the handles of those that were there.
+TEST_F(StructureRefreshTest, ReadsChangedChildren) {
+    const Opened opened = open_plate_assembly();
+    ASSERT_EQ(opened.code, 0);
+    const std::vector<tag_t> before = bodies_of(opened.part);
+    ASSERT_EQ(before.size(), 1u);
+    const std::string first_handle = RQ_TAG_ask_handle_of_tag(before[0]);
+
+    PartBuilder plate("plate");
+    plate.add(RQ_solid_type, 0, {{"body", {{"shape", "block"}, {"size", {10, 10, 10}}}}});
+    plate.add(RQ_solid_type, 0, {{"body", {{"shape", "sphere"}, {"size", {2, 0, 0}}}}});
+    plate.write(path("plate.prt"));
+    ASSERT_EQ(RQ_FLTR_update_structure(opened.part), 0);
+    const std::vector<tag_t> after = bodies_of(opened.part);
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(RQ_TAG_ask_handle_of_tag(after[0]), first_handle);
+    EXPECT_EQ(RQ_TAG_ask_tag_of_handle(first_handle.c_str()), after[0]);
+    EXPECT_EQ(RQ_OBJ_ask_status(before[0]), RQ_OBJ_DELETED);
+
+    // A child that can no longer be read leaves its component empty.
+    std::filesystem::remove(path("plate.prt"));
+    EXPECT_EQ(RQ_FLTR_update_structure(opened.part), RQ_err_file_not_found);
+    EXPECT_TRUE(bodies_of(opened.part).empty());
+}
+
+// A child with unsaved changes is not read again: the changes stay.
+TEST_F(StructureRefreshTest, KeepsModifiedChildren) {
+    const Opened opened = open_plate_assembly();
+    ASSERT_EQ(opened.code, 0);
+    const tag_t child = standin::loaded_part(path("plate.prt"));
+    ASSERT_NE(child, NULL_TAG);
+    tag_t body = NULL_TAG;
+    ASSERT_EQ(RQ_OBJ_cycle_objs_in_part(child, RQ_solid_type, &body), 0);
+    ASSERT_EQ(RQ_OBJ_set_name(body, "RENAMED"), 0);
+    write_plate(path("plate.prt"), 20);
+    ASSERT_EQ(RQ_FLTR_update_structure(opened.part), 0);
+    EXPECT_EQ(standin::loaded_part(path("plate.prt")), child);
+    char name[31] = "";
+    ASSERT_EQ(RQ_OBJ_ask_name(body, name), 0);
+    EXPECT_STREQ(name, "RENAMED");
+    EXPECT_EQ(bodies_of(opened.part).size(), 1u);
 }
 
 }  // namespace

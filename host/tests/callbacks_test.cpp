@@ -1,5 +1,7 @@
 // Part-event callbacks: registration, the events the host's own operations
 // raise, re-entrant dispatch and exceptions that escape a callback.
+#include <kavoopen/kavoopen.hpp>
+
 #include <stdexcept>
 
 #include "host_fixture.hpp"
@@ -37,6 +39,9 @@ int throw_runtime(int, const void*, void*) {
 }
 int throw_int(int, const void*, void*) {
     throw 42;
+}
+int throw_kavo(int, const void*, void*) {
+    throw KavoOpen::KavoException("object refused", 12, "thrower.cpp");
 }
 
 // Renames an object from inside the modified event: the part is modified
@@ -162,17 +167,20 @@ TEST_F(CallbacksTest, EscapingExceptionsAreCaughtAndRecorded) {
     RQ_registration_id_t id = 0;
     ASSERT_EQ(RQ_add_callback_function(RQ_open_part_reason, throw_runtime, nullptr, &id), 0);
     ASSERT_EQ(RQ_add_callback_function(RQ_open_part_reason, throw_int, nullptr, &id), 0);
+    ASSERT_EQ(RQ_add_callback_function(RQ_open_part_reason, throw_kavo, nullptr, &id), 0);
     ASSERT_EQ(RQ_add_callback_function(RQ_open_part_reason, record_event, &seen, &id), 0);
     tag_t part = NULL_TAG;
     EXPECT_EQ(RQ_PART_open(path("thrown.prt").c_str(), &part, nullptr), 0);
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), part);  // the open went on
     const auto& calls = standin::callback_calls();
-    ASSERT_EQ(calls.size(), 3u);
+    ASSERT_EQ(calls.size(), 4u);
     EXPECT_TRUE(calls[0].threw);
     EXPECT_EQ(calls[0].exception, "callback failed");
     EXPECT_TRUE(calls[1].threw);
     EXPECT_EQ(calls[1].exception, "unknown exception");
-    EXPECT_FALSE(calls[2].threw);  // later callbacks still run
+    EXPECT_TRUE(calls[2].threw);  // an object-interface exception keeps its message
+    EXPECT_EQ(calls[2].exception, "object refused (line 12 of thrower.cpp)");
+    EXPECT_FALSE(calls[3].threw);  // later callbacks still run
     EXPECT_EQ(seen.events.size(), 1u);
 }
 

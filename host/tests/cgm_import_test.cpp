@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "cgm/cgm_format.hpp"
+#include "drafting/cgm/cgm_format.hpp"
 #include "host_fixture.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cgm/cgm_reader.hpp"
+#include "drafting/cgm/cgm_reader.hpp"
 
 namespace {
 

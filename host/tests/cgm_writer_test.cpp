@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "cgm/cgm_writer.hpp"
-#include "cgm_structure.hpp"
+#include "drafting/cgm/cgm_writer.hpp"
 #include "host_fixture.hpp"
+#include "support/cgm_structure.hpp"
 
 namespace {
 

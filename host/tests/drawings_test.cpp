@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "part_file.hpp"
-#include "store.hpp"
+#include "parts/part_file.hpp"
+#include "parts/store.hpp"
 
 namespace {
 
@@ -117,6 +117,20 @@ TEST_F(DrawingsTest, SheetViewsAndViewDependentObjects) {
     EXPECT_EQ(flag, 1);
     ASSERT_EQ(RQ_DRF_is_annotation_retained(tag_of(b, note), &flag), 0);
     EXPECT_EQ(flag, 0);
+}
+
+// Deleting the sheet deletes what depends on its views; the model objects a
+// member view shows and its anchor point stay.
+TEST_F(DrawingsTest, DeletingASheetDeletesItsDependents) {
+    PartBuilder b = sample();
+    const std::int64_t imported =
+        b.add(RQ_line_type, 0,
+              {{"line", {{"start", {0, 0, 0}}, {"end", {1, 0, 0}}}}, {"dependent_view", v1}});
+    open(b);
+    ASSERT_EQ(RQ_DRAW_delete_drawing(tag_of(b, sheet)), 0);
+    for (std::int64_t id : {pattern, retained, plain, note, imported, sheet_view, v1, v2, sheet})
+        EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, id)), RQ_OBJ_DELETED) << id;
+    EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, point)), RQ_OBJ_ALIVE);
 }
 
 TEST_F(DrawingsTest, PatternAndViewData) {

@@ -89,12 +89,22 @@ TEST_F(HostProgramTest, FailingCommandsAreReportedAndTheScriptGoesOn) {
     for (const char* expected :
          {"line 3: no plug-in is loaded", "line 4: unknown command: frobnicate",
           "line 5: open missing.prt failed: 641 (File not found)", "line 6: cannot load",
-          "line 7: event needs a reason", "line 8: event without a part",
-          "line 9: dialog needs a response code", "line 10: no loaded part nothing.prt"}) {
+          "line 7: event needs a reason", "line 9: dialog needs a response code",
+          "line 10: no loaded part nothing.prt"}) {
         EXPECT_NE(errors.find(expected), std::string::npos) << expected << "\n" << errors;
     }
-    EXPECT_EQ(out(), "still running 100%\n");
+    // An event without a work part is raised for no part, as a host may.
+    EXPECT_EQ(out(), "event save without a part (no work part)\nstill running 100%\n");
     EXPECT_EQ(run("echo fine\n"), 0);
+}
+
+TEST_F(HostProgramTest, ObjectInterfaceExceptionOfAPluginIsReportedWithItsMessage) {
+    EXPECT_EQ(run(std::string("load ") + KAVOHOST_TEST_PLUGIN_A + "\nusr throw\necho after\n"), 1);
+    EXPECT_NE(
+        err().find("line 2: rqusr threw: usr refused by plug-in (line 99 of test_plugin.cpp)"),
+        std::string::npos)
+        << err();
+    EXPECT_EQ(out(), "after\n");
 }
 
 TEST_F(HostProgramTest, UnreadableScriptOrBadArgumentsEndAtOnce) {

@@ -2,8 +2,10 @@
 #include <rq/rq.h>
 #include <kavoopen/kavoopen.hpp>
 
+#include <stdexcept>
+
 #include "host_fixture.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 
 namespace {
 
@@ -26,6 +28,27 @@ class KavoOpenTest : public HostTest {
     }
     static KavoOpen::PartCollection* parts() { return KavoOpen::Session::GetSession()->Parts(); }
 };
+
+// Object-interface members fail on demand with KavoException, or with an
+// exception of another kind.
+TEST_F(KavoOpenTest, FaultsMakeMembersThrow) {
+    const tag_t part = open_part("thrower");
+    standin::load_faults(json::parse(R"([
+        {"call": "PartCollection::Work", "code": 7, "times": 1},
+        {"call": "BasePart::Annotations", "code": 8, "exception": "other", "skip": 1, "times": 1}])"));
+    try {
+        parts()->Work();
+        ADD_FAILURE() << "Work did not throw";
+    } catch (const KavoOpen::KavoException& e) {
+        EXPECT_STREQ(e.Message(), "PartCollection::Work failed (error 7)");
+    }
+    KavoOpen::BasePart* work = parts()->Work();
+    ASSERT_NE(work, nullptr);
+    EXPECT_EQ(work->Tag(), part);
+    EXPECT_NO_THROW(work->Annotations());
+    EXPECT_THROW(work->Annotations(), std::runtime_error);
+    EXPECT_NO_THROW(work->Annotations());
+}
 
 TEST_F(KavoOpenTest, WorkPartFollowsTheSession) {
     EXPECT_EQ(KavoOpen::Session::GetSession(), KavoOpen::Session::GetSession());

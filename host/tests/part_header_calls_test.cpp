@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "memory.hpp"
+#include "session/memory.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host_fixture.hpp"
-#include "pdm.hpp"
+#include "pdm/pdm.hpp"
 
 namespace {
 
@@ -165,6 +165,19 @@ TEST_F(PdmTest, LoginFaultAndRefusedSessionStart) {
     EXPECT_EQ(login({}), 77);
     EXPECT_EQ(pdm_active(), 0);
     EXPECT_EQ(login({}), 0);
+    // The lookups consult the fault table too; by name where they take one.
+    standin::load_faults(nlohmann::json::parse(R"([
+        {"call": "RQ_VRELMGR_ask_config_rule", "code": 3002, "times": 1},
+        {"call": "RQ_VRELMGR_ask_part_tag", "code": 3003, "handle": "4711"},
+        {"call": "RQ_VRELMGR_decode_part_filename", "code": 3004, "times": 1}])"));
+    char rule[516] = "";
+    EXPECT_EQ(RQ_VRELMGR_ask_config_rule(rule), 3002);
+    EXPECT_EQ(RQ_VRELMGR_ask_config_rule(rule), 0);
+    tag_t item = NULL_TAG;
+    EXPECT_EQ(RQ_VRELMGR_ask_part_tag("4711", &item), 3003);
+    char number[256], revision[97], type[127], name[256];
+    EXPECT_EQ(RQ_VRELMGR_decode_part_filename("@DB/4711/A/master/", number, revision, type, name),
+              3004);
 }
 
 // ---- revision rules -------------------------------------------------------------

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cgm/cgm_format.hpp"
-#include "cgm_structure.hpp"
+#include "cgm_picture_decoder.hpp"
+#include "drafting/cgm/cgm_format.hpp"
 #include "host_fixture.hpp"
+#include "support/cgm_structure.hpp"
 
 namespace {
 
@@ -81,10 +82,12 @@ TEST_F(PlottingTest, PlotExportDrawsTheSheetInItsColourMode) {
     EXPECT_EQ(summary.texts, (std::vector<std::string>{"V1", "V2", "Titel \xC4"}));
     // Frame, V1, V2, own polyline: 4 polylines.
     EXPECT_EQ(std::count(summary.elements.begin(), summary.elements.end(), std::pair{4, 1}), 4);
-    EXPECT_EQ(colours(coloured), (std::vector<int>{4, 6, 6, 1, 1, 9, 4}));
-    // 200 x 100 at 163 VDC units a sheet unit: VDC EXTENT (0,0)-(32600,16300).
-    EXPECT_NE(coloured.find(std::string("\x20\xC8\x00\x00\x00\x00\x7F\x58\x3F\xAC", 10)),
+    // Lines first (borders, own polyline, frame), then texts (names, own text).
+    EXPECT_EQ(colours(coloured), (std::vector<int>{6, 1, 9, 4, 6, 1, 4}));
+    // 200 x 100 at 128 VDC units a sheet unit: VDC EXTENT (0,0)-(25600,12800).
+    EXPECT_NE(coloured.find(std::string("\x20\xC8\x00\x00\x00\x00\x64\x00\x32\x00", 10)),
               std::string::npos);
+    EXPECT_EQ(cgm_picture::decode(coloured).colour_table.size(), 10u);  // up to index 9
 
     options.colors = RQ_PLOT_BLACK_ON_WHITE;
     ASSERT_EQ(RQ_PLOT_set_session_job_options(&options), 0);
@@ -92,7 +95,7 @@ TEST_F(PlottingTest, PlotExportDrawsTheSheetInItsColourMode) {
     const std::string black = read_file(path("b.cgm"));
     ASSERT_EQ(cgm_structure::check(black), "");
     EXPECT_EQ(colours(black), (std::vector<int>{1, 1}));
-    EXPECT_EQ(black.size() + 5 * 4, coloured.size());  // five colour elements fewer
+    EXPECT_EQ(cgm_picture::decode(black).colour_table.size(), 2u);  // white and black
 
     // The options persist for the session, and a new session starts afresh.
     RQ_PLOT_job_options_t again{};
@@ -132,7 +135,7 @@ TEST_F(PlottingTest, LegacyExportByNameWithColourTable) {
     ASSERT_EQ(uc6410("S1", path("s1.cgm").c_str(), 2, 2, table), 0);
     const std::string file = read_file(path("s1.cgm"));
     ASSERT_EQ(cgm_structure::check(file), "");
-    EXPECT_EQ(colours(file), (std::vector<int>{12, 10, 10, 15, 15, 7, 12}));
+    EXPECT_EQ(colours(file), (std::vector<int>{10, 15, 7, 12, 10, 15, 12}));
 
     EXPECT_EQ(uc6410("NONE", path("n.cgm").c_str(), 2, 2, table), RQ_err_not_found);
     EXPECT_EQ(uc6410("S1", path("gone/s1.cgm").c_str(), 2, 2, table), RQ_err_cgm_write);
@@ -206,10 +209,11 @@ TEST_F(PlottingTest, GoldenFilesOfTheEndToEndTestAreWellFormed) {
             << entry.path();
         EXPECT_EQ(summary.pictures, 1);
         if (entry.path().filename() == "drafting_SHT1.cgm") {
-            EXPECT_EQ(summary.texts, (std::vector<std::string>{"FRONT@1", "TOP@2"}));
+            EXPECT_EQ(summary.texts,
+                      (std::vector<std::string>{"FRONT@1", "TOP@2", "TITLE_BLOCK", "FRAME_LINES"}));
         }
     }
-    EXPECT_EQ(files, 5);
+    EXPECT_EQ(files, 9);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host_fixture.hpp"
-#include "store.hpp"
+#include "parts/store.hpp"
 
 namespace {
 

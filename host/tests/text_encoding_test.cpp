@@ -6,11 +6,11 @@
 #include <string>
 
 #include "host_fixture.hpp"
-#include "part_file.hpp"
-#include "pdm.hpp"
-#include "store.hpp"
-#include "text_encoding.hpp"
-#include "text_out.hpp"
+#include "parts/part_file.hpp"
+#include "parts/store.hpp"
+#include "pdm/pdm.hpp"
+#include "session/text_encoding.hpp"
+#include "session/text_out.hpp"
 
 namespace {
 

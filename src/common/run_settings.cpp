@@ -3,6 +3,9 @@
 // and the update results that the report shows before any update ran.
 #include "common/run_settings.hpp"
 
+#include <cstring>
+#include <vector>
+
 // ---- program identity ------------------------------------------------------------
 extern const char program_name[] = "TalvexForKavo";
 #ifdef KAVOTALVEX_PLUGIN
@@ -90,3 +93,98 @@ int update_all_views_result = -1;
 int feature_replay_result = 0;
 
 char glob_xml_file[1024] = "";
+
+namespace {
+
+// Where one setting lives.
+struct SettingSlot {
+    void* address;
+    std::size_t size;
+};
+
+template <typename T>
+SettingSlot slot_of(T& setting) {
+    return {&setting, sizeof setting};
+}
+
+const SettingSlot kSettingSlots[] = {
+    slot_of(build_date_time),
+    slot_of(single_part),
+    slot_of(part_list_file),
+    slot_of(part_list_path),
+    slot_of(global_outdir),
+    slot_of(program_log_file),
+    slot_of(program_result_file),
+    slot_of(action_list),
+    slot_of(detail_option),
+    slot_of(sheet_list),
+    slot_of(journal_file),
+    slot_of(cgm_extract_dir),
+    slot_of(cgm_topartfile),
+    slot_of(cgm_part_template),
+    slot_of(log_file_option_text),
+    slot_of(result_file_option_text),
+    slot_of(accuracy_option_text),
+    slot_of(global_max_assembly_level_String),
+    slot_of(cgm_def_color_option),
+    slot_of(lorn_revision_rule_name),
+    slot_of(global_max_assembly_level),
+    slot_of(body_calc_accuracy),
+    slot_of(pim_mode),
+    slot_of(update_all_views),
+    slot_of(update_all_features),
+    slot_of(updateviafeaturereplay),
+    slot_of(structure_sync),
+    slot_of(drawing_snapshot_create),
+    slot_of(save_work_part),
+    slot_of(GLOBAL_CALLBACK_MODUS),
+    slot_of(debug_trace_on),
+    slot_of(cgm1_file),
+    slot_of(cgm2_file),
+    slot_of(cgm1_layer_text),
+    slot_of(cgm2_layer_text),
+    slot_of(cgm1_color_text),
+    slot_of(cgm2_color_text),
+    slot_of(cgm2_xoffset_text),
+    slot_of(cgm2_yoffset_text),
+    slot_of(cgm1_layer_number),
+    slot_of(cgm2_layer_number),
+    slot_of(cgm1_color_number),
+    slot_of(cgm2_color_number),
+    slot_of(cgm2_xoffset),
+    slot_of(cgm2_yoffset),
+    slot_of(start_load_part_date_time),
+    slot_of(end_load_part_date_time),
+    slot_of(start_load_part_memory),
+    slot_of(end_load_part_memory),
+    slot_of(start_update_date_time),
+    slot_of(end_update_date_time),
+    slot_of(update_all_features_result),
+    slot_of(structure_sync_result),
+    slot_of(update_all_views_result),
+    slot_of(feature_replay_result),
+    slot_of(glob_xml_file),
+};
+
+// The bytes of every setting as the program starts: the values above are
+// fixed at compile time, so this copy is taken before any code changes one.
+std::vector<unsigned char> copy_settings() {
+    std::vector<unsigned char> bytes;
+    for (const SettingSlot& slot : kSettingSlots) {
+        const auto* first = static_cast<const unsigned char*>(slot.address);
+        bytes.insert(bytes.end(), first, first + slot.size);
+    }
+    return bytes;
+}
+
+const std::vector<unsigned char> start_values = copy_settings();
+
+}  // namespace
+
+void reset_run_settings() {
+    const unsigned char* from = start_values.data();
+    for (const SettingSlot& slot : kSettingSlots) {
+        std::memcpy(slot.address, from, slot.size);
+        from += slot.size;
+    }
+}

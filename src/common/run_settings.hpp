@@ -78,3 +78,7 @@ extern char glob_xml_file[1024];
 // Source-unit names printed by the error reports.
 inline constexpr const char kUtilsUnit[] = "kavotalvex_utils";
 inline constexpr const char kDriverUnit[] = "KavoTalvex";
+
+// Every setting above, the build stamp and the run data back to their values
+// at program start.
+void reset_run_settings();

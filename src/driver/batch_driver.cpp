@@ -13,14 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "driver/cgm_import.hpp"
 #include "driver/check_run.hpp"
+#include "driver/entry_guard.hpp"
 #include "pelk/pelk_general_util.hpp"
+#include "utils/memory_status.hpp"
 #include "utils/part_operations.hpp"
 #include "utils/pdm_names.hpp"
-#include "utils/report_frame.hpp"
 #include "utils/run_log.hpp"
 
 namespace {
@@ -48,51 +50,57 @@ enum : int {
     kLineListDoChecks = 2553,
     kLineCloseAll = 2559,
     kLineDoneCloseAll = 2561,
-    kSaveCheckPoint = 2612,
+    kLineSaveWorkPart = 2612,
 };
 
 constexpr int kPdmLoadFailure = -1001;
 constexpr int kNativeLoadFailure = -1002;
 constexpr int kPartListFailure = -1010;
+constexpr int kOverlongPartName = -1003;
 
 constexpr std::size_t kOpeningNameSize = 516;
 constexpr std::size_t kListLineSize = 1024;
-
-constexpr char kRuler[] = "---------------------------";  // 27
 
 bool in_callback_mode() {
     return GLOBAL_CALLBACK_MODUS >= 1;
 }
 
 void log_ruler() {
-    write_log(program_log_file, "%s", kRuler);
+    log_text(kStepRuler.text);
 }
 
 void write_load_error_line(const char* part_name) {
     write_result_line(program_result_file, "%s;-1001;error loading part;N.N", part_name);
 }
 
+// A part-list line beyond the line buffer names no part that can be opened:
+// its result line gives the name's first characters and says why.
+void write_overlong_name_line(const char* cut_name) {
+    write_result_line(program_result_file, "%s;%d;part name too long;N.N", cut_name,
+                      kOverlongPartName);
+}
+
 void run_snapshot_step() {
     if (drawing_snapshot_create != 1) return;
     log_ruler();
-    write_log(program_log_file, "%s", "Snapshot: Creating Snapshot");
+    log_text("Snapshot: Creating Snapshot");
     create_drawing_snapshot();
-    write_log(program_log_file, "%s", "Snapshot: Creating Snapshot ---> passed");
+    log_text("Snapshot: Creating Snapshot ---> passed");
 }
 
 void run_save_step(bool opening_ruler, bool closing_ruler) {
     if (save_work_part != 1) return;
     if (opening_ruler) log_ruler();
-    write_log(program_log_file, "%s", "Save: Saving Workpart");
+    log_text("Save: Saving Workpart");
     if (std::getenv("TALVEX_MODIFY_PART") != nullptr) force_part_modification();
     log_part_history("Part History before Save");
     const int code = RQ_PART_save_work_only();
     if (code != 0) {
-        check_rq_result(code, kSaveCheckPoint, kDriverUnit);
-        write_log(program_log_file, "%s", "Error: Saving Workpart");
+        check_rq_result(code, kLineSaveWorkPart, kDriverUnit);
+        log_text("Error: Saving Workpart");
     } else {
         log_part_history("Part History after Save");
-        write_log(program_log_file, "%s", "Save: Saving Workpart ---> passed");
+        log_text("Save: Saving Workpart ---> passed");
     }
     if (closing_ruler) log_ruler();
 }
@@ -255,7 +263,7 @@ int check_part_list() {
         copy_text(cut, part_name.c_str());
         write_log(program_log_file, "[%d] ###> Error loading part: %s\n", kLineListErrorLoading,
                   cut);
-        write_load_error_line(cut);
+        write_overlong_name_line(cut);
     }
     return 0;
 }
@@ -288,20 +296,20 @@ int create_drawing_snapshot() {
     KavoOpen::BasePart* work_part = parts->Work();
     parts->Display();
 
-    write_log(program_log_file, "%s", "Snapshot: Drawing snapshot");
+    log_text("Snapshot: Drawing snapshot");
     tag_t sheet = NULL_TAG;
     RQ_OBJ_cycle_objs_in_part(RQ_ASSEM_ask_work_part(), RQ_drawing_type, &sheet);
     auto* part = dynamic_cast<KavoOpen::Part*>(work_part);
     if (sheet != NULL_TAG && part != nullptr) {
         part->DrawingCompare()->CreateSnapshot();
     } else {
-        write_log(program_log_file, "%s", "Snapshot: Warning no drawings found");
+        log_text("Snapshot: Warning no drawings found");
     }
-    write_log(program_log_file, "%s", "Snapshot: Drawing snapshot ---> passed");
+    log_text("Snapshot: Drawing snapshot ---> passed");
     return 0;
 }
 
-extern "C" int StartOfProgram() {
+int run_start_of_program() {
     const std::time_t now = std::time(nullptr);
     char time_text[26] = "";
     if (ctime_r(&now, time_text) == nullptr) time_text[0] = '\0';
@@ -323,7 +331,7 @@ extern "C" int StartOfProgram() {
     if (in_callback_mode()) pelk_printf_nl("\nStart of Work\n");
 
     int result = 0;
-    if (std::strcmp(action_list, "CgmImportToKavoPartFile") == 0) {
+    if (std::strcmp(action_list, kCgmImportAction) == 0) {
         result = cgm_import_to_part_file();
     } else {
         result = check_parts();
@@ -340,5 +348,13 @@ extern "C" int StartOfProgram() {
     pelk_list_printf("\nEnd of: %s Real Time = %lf\n", program_name, values[1]);
     pelk_syslog_prefix_off();
     pelk_syslog_printf("\n######## End of: %s Real Time = %lf\n", program_name, values[1]);
+    return result;
+}
+
+// The exported form lets no exception out: it is logged, and the run ends
+// with the general fault code.
+extern "C" int StartOfProgram() {
+    int result = kGeneralFault;
+    run_guarded("StartOfProgram", [&] { result = run_start_of_program(); });
     return result;
 }

@@ -2,6 +2,13 @@
 // every part of the part list.
 #pragma once
 
+// The code of a run that an exception ended.
+inline constexpr int kGeneralFault = -4711;
+
+// The run: the CGM import mode, or the check of the single part or of each
+// part of the part list. Exceptions pass through to the caller.
+int run_start_of_program();
+// The same for the host: an exception is logged and gives -4711.
 extern "C" int StartOfProgram();
 
 int create_drawing_snapshot();

@@ -13,10 +13,13 @@
 namespace {
 
 constexpr int kImportFailed = -1002;
-constexpr int kCgm1ImportCheckPoint = 3721;
-constexpr int kCgm2ImportCheckPoint = 3764;
-constexpr int kSaveAsCheckPoint = 3809;
-constexpr int kCloseAllCheckPoint = 3811;
+constexpr int kLineMoveMatrix = 3712;
+constexpr int kLineCgm1Layer = 3718;
+constexpr int kLineCgm1Import = 3721;
+constexpr int kLineCgm2Layer = 3761;
+constexpr int kLineCgm2Import = 3764;
+constexpr int kLineSaveAs = 3809;
+constexpr int kLineCloseAll = 3811;
 
 // One of the two imports: which file, where it goes, and for the second the
 // matrix that moves its objects.
@@ -25,6 +28,7 @@ struct ImportStep {
     const char* file;
     int layer;
     int color;
+    int layer_check_point;
     int check_point;
     const double* move_matrix;  // nullptr: the objects stay where they are
 };
@@ -48,7 +52,13 @@ void move_object(tag_t object, const double matrix[16]) {
 int import_step(const ImportStep& step) {
     write_log(program_log_file, "Info: Import %s %s to Layer [%d]", step.label, step.file,
               step.layer);
-    RQ_LAYER_set_status(step.layer, 1);
+    // Without its work layer the file would land on another layer, unmoved.
+    const int layer_code = RQ_LAYER_set_status(step.layer, 1);
+    if (check_rq_result(layer_code, step.layer_check_point, kDriverUnit) != 0) {
+        write_log(program_log_file, "CGM_Error: setting work layer [%d] for %s", step.layer,
+                  step.label);
+        return kImportFailed;
+    }
     char message[256] = "";
     const int code = uc6411(step.file, message);
     check_rq_result(code, step.check_point, kDriverUnit);
@@ -80,20 +90,26 @@ int cgm_import_to_part_file() {
     }
     const double offset[3] = {cgm2_xoffset, cgm2_yoffset, 0.0};
     double matrix[16] = {};
-    rq5943(offset, matrix);
+    // Without its matrix the second file's objects would all collapse to the origin.
+    if (check_rq_result(rq5943(offset, matrix), kLineMoveMatrix, kDriverUnit) != 0) {
+        write_log(program_log_file, "CGM_Error: making the move matrix for Cgm2_File");
+        return kImportFailed;
+    }
 
-    const ImportStep first{"Cgm1_File",           cgm1_file, cgm1_layer_number, cgm1_color_number,
-                           kCgm1ImportCheckPoint, nullptr};
-    const ImportStep second{"Cgm2_File",           cgm2_file, cgm2_layer_number, cgm2_color_number,
-                            kCgm2ImportCheckPoint, matrix};
+    const ImportStep first{
+        "Cgm1_File",     cgm1_file, cgm1_layer_number, cgm1_color_number, kLineCgm1Layer,
+        kLineCgm1Import, nullptr};
+    const ImportStep second{
+        "Cgm2_File",     cgm2_file, cgm2_layer_number, cgm2_color_number, kLineCgm2Layer,
+        kLineCgm2Import, matrix};
     if (import_step(first) != 0) return kImportFailed;
     if (import_step(second) != 0) return kImportFailed;
 
     delete_all_drawings();
     const int saved = RQ_PART_save_as(cgm_topartfile);
-    check_rq_result(saved, kSaveAsCheckPoint, kDriverUnit);
+    check_rq_result(saved, kLineSaveAs, kDriverUnit);
     const int closed = RQ_PART_close_all();
-    check_rq_result(closed, kCloseAllCheckPoint, kDriverUnit);
+    check_rq_result(closed, kLineCloseAll, kDriverUnit);
     // Without the saved part the mode has made nothing: not a success.
     return saved == 0 ? 0 : kImportFailed;
 }

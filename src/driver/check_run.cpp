@@ -13,6 +13,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "pelk/pelk_general_util.hpp"
@@ -20,6 +21,7 @@
 #include "utils/cgm_export.hpp"
 #include "utils/drawing_data.hpp"
 #include "utils/entity_section.hpp"
+#include "utils/memory_status.hpp"
 #include "utils/model_data.hpp"
 #include "utils/named_timers.hpp"
 #include "utils/part_header.hpp"
@@ -60,21 +62,8 @@ enum : int {
 constexpr std::size_t kNameSize = 516;
 constexpr std::size_t kMessageSize = 1024;
 
-constexpr char kRuler[] = "---------------------------";  // 27
-
-// The log's rule: 98 "=" and a line end.
-const char* equals_rule() {
-    static char rule[100] = "";
-    if (rule[0] == '\0') {
-        std::memset(rule, '=', 98);
-        rule[98] = '\n';
-        rule[99] = '\0';
-    }
-    return rule;
-}
-
-void log_text(const char* text) {
-    write_log(program_log_file, "%s", text);
+void log_check_rule() {
+    write_log(program_log_file, "%s\n", kCheckRule.text);
 }
 
 // Console copies of the run: on from the second check of a process, or when a
@@ -112,7 +101,19 @@ struct ReportNames {
     char report_name[kNameSize] = "";  // file name without folder
     char cgm_prefix[kNameSize] = "";
     char full_name[sizeof glob_xml_file] = "";  // with the output folder
+    char failure[128] = "";                     // why there is no full name
 };
+
+constexpr char kNameTooLong[] = "the report name does not fit";
+constexpr char kNoPartName[] = "the part has no name";
+
+// No report for this part: every name empty, and the reason kept.
+void refuse_report_names(ReportNames& names, const char* failure) {
+    names.report_name[0] = '\0';
+    names.cgm_prefix[0] = '\0';
+    names.full_name[0] = '\0';
+    copy_text(names.failure, failure);
+}
 
 void name_pdm_report(const char* part_name, ReportNames& names) {
     write_log(program_log_file, "\n[%d] PELK_Is_VrelManager_Active", kLinePdmActive);
@@ -149,12 +150,14 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
     if (names.report_name[0] == '\0' ||
         !format_whole(names.full_name, kNameSize, "%s%s", global_outdir, names.report_name)) {
         names.full_name[0] = '\0';
+        copy_text(names.failure, kNameTooLong);
     }
 }
 
 void name_native_report(const char* part_name, bool console_trace, ReportNames& names) {
     char leaf[kNameSize] = "";
-    uc4574(part_name, 2, leaf);
+    const int leaf_code = uc4574(part_name, 2, leaf);
+    if (leaf_code != 0) leaf[0] = '\0';
     if (console_trace) {
         pelk_printf_nl("NATIVE GLOBAL_CALLBACK_MODUS=%d", GLOBAL_CALLBACK_MODUS);
         pelk_printf_nl("NATIVE fname1=%s", leaf);
@@ -162,8 +165,9 @@ void name_native_report(const char* part_name, bool console_trace, ReportNames& 
         pelk_printf_nl("NATIVE global_outdir=%s", global_outdir);
     }
 
+    bool name_fits = true;
     if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
-        format_text(names.report_name, kNameSize, "%s%s", leaf, mode_suffix());
+        name_fits = format_whole(names.report_name, kNameSize, "%s%s", leaf, mode_suffix());
     } else {
         // The host may write the part's own folder here; the report stays in
         // the configured output folder all the same.
@@ -171,15 +175,26 @@ void name_native_report(const char* part_name, bool console_trace, ReportNames& 
         copy_text(folder, global_outdir);
         char unused_name[kNameSize] = "";
         uc4576(part_name, 0, folder, unused_name);
-        format_text(names.report_name, kNameSize, "%s.xml", leaf);
+        name_fits = format_whole(names.report_name, kNameSize, "%s.xml", leaf);
     }
     copy_text(names.cgm_prefix, leaf);
     repair_file_name(names.report_name);
     repair_file_name(names.cgm_prefix);
 
     char joined[kNameSize] = "";
-    uc4575(global_outdir, 0, names.report_name, joined);
+    const int join_code = uc4575(global_outdir, 0, names.report_name, joined);
     copy_text(names.full_name, joined);
+    if (leaf[0] == '\0') {
+        refuse_report_names(names, kNoPartName);
+    } else if (!name_fits) {
+        refuse_report_names(names, kNameTooLong);
+    } else if (join_code != 0 || names.full_name[0] == '\0') {
+        char failure[sizeof names.failure];
+        format_text(failure, sizeof failure,
+                    "the host cannot join the output folder and the report name (error %d)",
+                    join_code);
+        refuse_report_names(names, failure);
+    }
 
     write_log(program_log_file, "\n[%d] Info: Part = %s", kLineNativeInfoPart, part_name);
     write_log(program_log_file, "[%d] Info: xml_file = %s", kLineNativeInfoXmlFile,
@@ -193,8 +208,14 @@ void name_native_report(const char* part_name, bool console_trace, ReportNames& 
     }
 }
 
+// A callback check without a report starts no run log either: its name
+// would be ".log" in the host's working folder.
 void start_callback_run_log(bool console_trace) {
     if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
+        if (glob_xml_file[0] == '\0') {
+            program_log_file[0] = '\0';
+            return;
+        }
         format_text(program_log_file, sizeof program_log_file, "%s.log", glob_xml_file);
         if (init_program_log_file(program_log_file) != 0) {
             std::printf("\nError: init_program_log_file %s", program_log_file);
@@ -218,7 +239,7 @@ void run_update_steps() {
         write_log(program_log_file, "[%d] done the update --> finished", kLineDoneUpdate);
     }
     get_current_time(end_update_date_time);
-    log_text(kRuler);
+    log_text(kStepRuler.text);
 }
 
 bool action_selects(const char* keyword) {
@@ -376,9 +397,9 @@ int check_one_part(const char* part_name) {
     format_text(build_date_time, sizeof build_date_time, "%s  %s", __DATE__, __TIME__);
 
     log_text("\n");
-    log_text(equals_rule());
+    log_check_rule();
     log_time_stamp("Start Check at ");
-    pelk_printf_nl("\n%.98s\n", equals_rule());
+    pelk_printf_nl("\n%s\n", kCheckRule.text);
 
     const bool console_trace = console_trace_switch();
     reset_result_status();
@@ -401,12 +422,16 @@ int check_one_part(const char* part_name) {
     } else {
         name_native_report(work_part_name, console_trace, names);
     }
+    if (work_part_name[0] == '\0') refuse_report_names(names, kNoPartName);
 
     copy_text(glob_xml_file, names.full_name);
     write_log(program_log_file, "\n[%d] Info: glob_xml_file = %s", kLineGlobXmlFile, glob_xml_file);
-    // A report name too long for its buffer was refused: the part gets no
-    // report, and its result line must not read "OK".
-    if (glob_xml_file[0] == '\0') check_rq_result(-1, kLineGlobXmlFile, kDriverUnit);
+    // A part whose report cannot be named gets no report, and its result
+    // line must not read "OK".
+    if (glob_xml_file[0] == '\0') {
+        check_rq_result(-1, kLineGlobXmlFile, kDriverUnit);
+        write_log(program_log_file, "Error: no report written: %s", names.failure);
+    }
     write_log(program_log_file, "\n[%d] Info: GLOBAL_CALLBACK_MODUS___:|%d|", kLineCallbackModus,
               GLOBAL_CALLBACK_MODUS);
     start_callback_run_log(console_trace);
@@ -415,7 +440,7 @@ int check_one_part(const char* part_name) {
     write_log(program_log_file, "\n[%d] glob_xml_file = #%s#", kLineGlobXmlFileTrace,
               glob_xml_file);
     pelk_printf_nl("\n[%d] xmlfile = #%s#", kLineXmlFile, glob_xml_file);
-    log_text(kRuler);
+    log_text(kStepRuler.text);
 
     run_update_steps();
     write_report(console_trace);
@@ -425,9 +450,12 @@ int check_one_part(const char* part_name) {
     ask_result_status(&code, message, sizeof message);
 
     if (cgm_extract_dir[0] != '\0') {
-        log_text(kRuler);
+        log_text(kStepRuler.text);
         extract_cgm_files(names.cgm_prefix);
-        log_text(kRuler);
+        log_text(kStepRuler.text);
+        // A sheet the export could not write is the part's first error when
+        // the check itself had none.
+        ask_result_status(&code, message, sizeof message);
     }
     log_timer_statistic();
 
@@ -437,6 +465,6 @@ int check_one_part(const char* part_name) {
                       glob_xml_file);
 
     log_time_stamp("Finished checking at ");
-    log_text(equals_rule());
+    log_check_rule();
     return code;
 }

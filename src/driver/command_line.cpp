@@ -13,6 +13,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
+#include "driver/cgm_import.hpp"
 #include "driver/usage_texts.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/text_fields.hpp"

@@ -13,9 +13,6 @@ struct InputParameterList {
     int count = 0;
 };
 
-// The action keyword that selects the CGM import mode.
-inline constexpr char kCgmImportAction[] = "CgmImportToKavoPartFile";
-
 // Returns 0 to go on, -1 after a help option (usage printed), -2 when the part
 // list cannot be read.
 int read_command_line(int argc, char** argv, InputParameterList& input_parameter_list);

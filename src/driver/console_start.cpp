@@ -15,9 +15,11 @@
 #include <initializer_list>
 #include <type_traits>
 
+#include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "driver/batch_driver.hpp"
+#include "driver/cgm_import.hpp"
 #include "driver/command_line.hpp"
 #include "driver/usage_texts.hpp"
 #include "pelk/pelk_general_util.hpp"
@@ -25,8 +27,7 @@
 
 namespace {
 
-constexpr int kLoginCheckPoint = 1921;
-constexpr int kGeneralFault = -4711;
+constexpr int kLineLogin = 1921;
 
 constexpr int kExitTooFewOrHelp = -1;
 constexpr int kExitRunLog = -3;
@@ -34,27 +35,12 @@ constexpr int kExitBadInput = -4;
 constexpr int kExitNothingToCheck = -5;
 constexpr int kExitOutdir = -6;
 
-constexpr char kShortDashes[] = "----------------";  // 16
-
-void print_dash_line() {  // a newline and 82 hyphens
-    std::printf(
-        "\n%s",
-        "----------------------------------------------------------------------------------");
+void print_banner_ruler() {
+    std::printf("\n%s", kBannerRuler.text);
 }
 
-const char* long_dash_line() {  // a newline, 119 hyphens and a newline
-    static char line[122] = "";
-    if (line[0] == '\0') {
-        line[0] = '\n';
-        std::memset(line + 1, '-', 119);
-        line[120] = '\n';
-        line[121] = '\0';
-    }
-    return line;
-}
-
-void log_line(const char* text) {
-    write_log(program_log_file, "%s", text);
+void log_wide_ruler() {
+    write_log(program_log_file, "\n%s\n", kWideRuler.text);
 }
 
 // A settings line: the option filled up with "_" to 30 characters, then the
@@ -158,11 +144,11 @@ int check_cgm_input(const char* option, const char* name, const char* file) {
 
 void print_start_banner(int argc, const char* start_text) {
     std::printf("\n");
-    print_dash_line();
+    print_banner_ruler();
     std::printf("\nStart of: %s %s <Build: %s> at %s", program_name, program_release,
                 build_date_time, start_text);
     print_legal_notice();
-    print_dash_line();
+    print_banner_ruler();
     std::printf("\n");
     std::printf("\n... Reading %d arguments", argc);
 }
@@ -174,14 +160,14 @@ int create_run_log(const InputParameterList& input_parameter_list) {
         std::printf("\nError: init_program_log_file %s", program_log_file);
         return kExitRunLog;
     }
-    log_line(kShortDashes);
-    log_line("Input Parameter:");
-    log_line(kShortDashes);
+    log_text(kParameterRuler.text);
+    log_text("Input Parameter:");
+    log_text(kParameterRuler.text);
     for (int i = 0; i < input_parameter_list.count; ++i) {
-        log_line(input_parameter_list.entries[i]);
+        log_text(input_parameter_list.entries[i]);
     }
-    log_line(kShortDashes);
-    log_line("\n");
+    log_text(kParameterRuler.text);
+    log_text("\n");
     return 0;
 }
 
@@ -190,12 +176,12 @@ int create_run_log(const InputParameterList& input_parameter_list) {
 int run_batch_driver(const char* start_text) {
     int result = 0;
     try {
-        result = StartOfProgram();
-        log_line(long_dash_line());
+        result = run_start_of_program();
+        log_wide_ruler();
         std::printf("\nEnd of: %s %s <Build: %s> at %s", program_name, program_release,
                     build_date_time, start_text);
     } catch (...) {
-        log_line(long_dash_line());
+        log_wide_ruler();
         write_log(program_log_file, "\nError: General %d", kGeneralFault);
         std::printf("\nError: Catched General %d", kGeneralFault);
         write_log(program_log_file, "\nEnd of: %s %s <Build: %s> at %s", program_name,
@@ -259,11 +245,11 @@ int validate_check_settings() {
     if (part_list_path[0] != '\0') {
         if (!part_list_opens(part_list_path)) {
             write_log(program_log_file, "Error: Could not open %s", part_list_path);
-            log_line("       Program exit");
+            log_text("       Program exit");
             return kExitBadInput;
         }
     } else if (single_part[0] == '\0') {
-        log_line("Error: Either inputlist nor single part specified");
+        log_text("Error: Either inputlist nor single part specified");
         return kExitNothingToCheck;
     }
 
@@ -307,9 +293,9 @@ int validate_cgm_import_settings() {
 
 int start_host_session(int argc, char** argv) {
     if (pim_mode == 1) {
-        log_line("Info: Starting RQ_VRELMGR_initialize");
+        log_text("Info: Starting RQ_VRELMGR_initialize");
         const int code = RQ_VRELMGR_initialize(argc, argv);
-        if (code != 0) return check_rq_result(code, kLoginCheckPoint, kDriverUnit);
+        if (code != 0) return check_rq_result(code, kLineLogin, kDriverUnit);
         if (lorn_revision_rule_name[0] != '\0') {
             write_log(program_log_file, "\nInfo: setting Revision Rule Name: |%s|\n",
                       lorn_revision_rule_name);
@@ -360,7 +346,7 @@ int kavotalvex_main(int argc, char** argv) {
     status = start_host_session(argc, argv);
     if (status != 0) return status;
 
-    log_line(long_dash_line());
+    log_wide_ruler();
     return run_batch_driver(start_text);
 }
 

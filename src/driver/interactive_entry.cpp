@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "driver/check_run.hpp"
+#include "driver/entry_guard.hpp"
 #include "driver/host_bracket.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/named_timers.hpp"
@@ -22,10 +24,9 @@ namespace {
 constexpr std::size_t kPostCommandSize = 516;
 constexpr std::size_t kPartNameSize = 516;
 constexpr std::size_t kCommandLineSize = 1024;
-constexpr char kDefaultPostCommand[] = "notepad";
-constexpr char kRule[] =
-    "==============================================================================="
-    "================";  // 95
+// "notepad" on Windows; here the desktop's opener shows the report in the
+// user's viewer.
+constexpr char kDefaultPostCommand[] = "xdg-open";
 
 int run_with_system(const char* command_line) {
     return std::system(command_line);
@@ -47,6 +48,8 @@ std::string shell_quoted(const char* text) {
     return quoted;
 }
 
+// The post command holds one character more than a command may have, so that
+// a longer one is seen and refused rather than cut and run.
 void read_interactive_settings(char* post_command, std::size_t post_command_size) {
     pelk_translate_variable("KVTX_outdir", global_outdir);
     pelk_translate_variable("KVTX_detail_option", detail_option);
@@ -61,7 +64,7 @@ void read_interactive_settings(char* post_command, std::size_t post_command_size
 
 void trace_interactive_settings(const char* post_command) {
     pelk_syslog_printf("\n%s", program_name);
-    pelk_syslog_printf("\n%s\n", kRule);
+    pelk_syslog_printf("\n%s\n", kInteractiveRule.text);
     pelk_syslog_printf("KVTX_outdir          = #%s#\n", global_outdir);
     pelk_syslog_printf("KVTX_detail_option   = #%s#\n", detail_option);
     pelk_syslog_printf("KVTX_journal         = #%s#\n", journal_file);
@@ -69,8 +72,19 @@ void trace_interactive_settings(const char* post_command) {
 }
 
 // Opens the report with the post command. The report name is one quoted
-// word, so a name with blanks or shell characters runs nothing else.
+// word, so a name with blanks or shell characters runs nothing else. A
+// command too long for its buffer, or a check that named no report, runs
+// nothing.
 void run_post_command(const char* post_command) {
+    if (std::strlen(post_command) >= kPostCommandSize) {
+        pelk_syslog_printf("KVTX_POSTCOMMAND not run: the command is longer than %d\n",
+                           static_cast<int>(kPostCommandSize - 1));
+        return;
+    }
+    if (glob_xml_file[0] == '\0') {
+        pelk_syslog_printf("KVTX_POSTCOMMAND not run: no report was written\n");
+        return;
+    }
     char command_line[kCommandLineSize];
     if (!build_post_command_line(post_command, glob_xml_file, command_line, sizeof command_line)) {
         pelk_syslog_printf("KVTX_POSTCOMMAND not run: the command line is longer than %d\n",
@@ -99,37 +113,44 @@ void set_post_command_runner(PostCommandRunner runner) {
 extern "C" {
 
 RQ_ENTRY void rqusr(char* /*param*/, int* /*retcode*/, int /*param_len*/) {
-    const HostBracket bracket;
-    pelk_syslog_printf("######## Start of: %s %s <Build: %s>\n", program_name, program_release,
-                       build_date_time);
-    if (RQ_ASSEM_ask_work_part() == NULL_TAG) return;
-    GLOBAL_CALLBACK_MODUS = 0;
-    Talvex_Interactive_Entry();
-    print_timer_statistic();
+    const HostBracket bracket(HostBracket::OnFailedStart::terminate_anyway);
+    run_guarded("rqusr", [] {
+        pelk_syslog_printf("######## Start of: %s %s <Build: %s>\n", program_name, program_release,
+                           build_date_time);
+        if (RQ_ASSEM_ask_work_part() == NULL_TAG) return;
+        GLOBAL_CALLBACK_MODUS = 0;
+        Talvex_Interactive_Entry();
+        print_timer_statistic();
+    });
 }
 
+// A check that throws has written no whole report: nothing is opened then.
 RQ_ENTRY void Talvex_Interactive_Entry(void) {
-    get_current_time(start_load_part_date_time);
+    run_guarded("Talvex_Interactive_Entry", [] {
+        get_current_time(start_load_part_date_time);
 
-    char post_command[kPostCommandSize] = "";
-    read_interactive_settings(post_command, sizeof post_command);
+        char post_command[kPostCommandSize + 1] = "";
+        read_interactive_settings(post_command, sizeof post_command);
 
-    char part_name[kPartNameSize] = "";
-    RQ_PART_ask_part_name(RQ_PART_ask_display_part(), part_name);
+        char part_name[kPartNameSize] = "";
+        RQ_PART_ask_part_name(RQ_PART_ask_display_part(), part_name);
 
-    trace_interactive_settings(post_command);
-    check_one_part(part_name);
-    if (post_command[0] != '\0') run_post_command(post_command);
-    pelk_syslog_printf("\n%s", kRule);
+        trace_interactive_settings(post_command);
+        const bool checked =
+            run_guarded("Talvex_Interactive_Entry", [&] { check_one_part(part_name); });
+        if (checked && post_command[0] != '\0') run_post_command(post_command);
+        pelk_syslog_printf("\n%s", kInteractiveRule.text);
+    });
 }
 
 RQ_ENTRY int rqusr_ask_unload(void) {
-    pelk_printf_if_on("rqusr_ask_unload for %s\n", program_name);
+    run_guarded("rqusr_ask_unload",
+                [] { pelk_printf_if_on("rqusr_ask_unload for %s\n", program_name); });
     return 1;
 }
 
 RQ_ENTRY void rqusr_cleanup(void) {
-    pelk_printf_if_on("\n Cleanup for %s\n", program_name);
+    run_guarded("rqusr_cleanup", [] { pelk_printf_if_on("\n Cleanup for %s\n", program_name); });
 }
 
 }  // extern "C"

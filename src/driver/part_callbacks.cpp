@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "driver/batch_driver.hpp"
+#include "driver/entry_guard.hpp"
 #include "driver/host_bracket.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/callback_actions.hpp"
@@ -44,13 +46,12 @@ enum : int {
 };
 
 constexpr std::size_t kPartNameSize = 3469;
-constexpr char kCallbackLine[] =
-    "\n+++%s:[CALLBACK]---------------------------------------------------";  // 51 "-"
 
 // What one part event writes; the formats take the program name first.
 struct PartEvent {
     int reason;
     const char* host_reason;
+    const char* name;  // of the callback, in exception lines
     RQ_callback_fn_t callback;
     const char* reason_code;
     const char* event_line;    // syslog, then the part name
@@ -60,6 +61,7 @@ struct PartEvent {
 
 const PartEvent kCreate{RQ_create_part_reason,
                         "RQ_create_part_reason",
+                        "my_create_callback",
                         my_create_callback,
                         "CREAP",
                         "\n+++%s: my_create_callback %s",
@@ -67,6 +69,7 @@ const PartEvent kCreate{RQ_create_part_reason,
                         "\n+++%s: my_create_callback skipped (no work part)\n"};
 const PartEvent kOpen{RQ_open_part_reason,
                       "RQ_open_part_reason",
+                      "my_open_callback",
                       my_open_callback,
                       "OPENP",
                       "\n+++%s: my_open_callback %s",
@@ -74,6 +77,7 @@ const PartEvent kOpen{RQ_open_part_reason,
                       "\n+++%s: my_open_callback skipped (no work part)\n"};
 const PartEvent kSave{RQ_save_part_reason,
                       "RQ_save_part_reason",
+                      "my_save_callback",
                       my_save_callback,
                       "SAVEP",
                       "\n+++%s: my_save_callback %s\n",
@@ -81,6 +85,7 @@ const PartEvent kSave{RQ_save_part_reason,
                       "\n+++%s: my_save_callback skipped (no work part)\n"};
 const PartEvent kSaveAs{RQ_save_as_part_reason,
                         "RQ_save_as_part_reason",
+                        "my_save_as_callback",
                         my_save_as_callback,
                         "SVASP",
                         "\n+++%s: my_save_as_callback %s\n",
@@ -88,6 +93,7 @@ const PartEvent kSaveAs{RQ_save_as_part_reason,
                         "\n+++%s: my_save_as_callback skipped (no work part)\n"};
 const PartEvent kClose{RQ_close_part_reason,
                        "RQ_close_part_reason",
+                       "my_close_callback",
                        my_close_callback,
                        "CLOSP",
                        "\n+++%s: my_close_callback %s\n",
@@ -95,6 +101,7 @@ const PartEvent kClose{RQ_close_part_reason,
                        "\n+++%s: my_close_callback skipped (no work part)\n"};
 const PartEvent kModify{RQ_modified_part_reason,
                         "RQ_modified_part_reason",
+                        "my_modify_callback",
                         my_modify_callback,
                         "MODIP",
                         "\n+++%s: my_modify_callback %s\n",
@@ -102,6 +109,7 @@ const PartEvent kModify{RQ_modified_part_reason,
                         "\n+++%s: my_modify_callback skipped (no work part)\n"};
 const PartEvent kRename{RQ_rename_part_reason,
                         "RQ_rename_part_reason",
+                        "my_rename_callback",
                         my_rename_callback,
                         "RENAP",
                         "\n+++%s: my_rename_callback %s\n",
@@ -109,6 +117,7 @@ const PartEvent kRename{RQ_rename_part_reason,
                         "\n+++%s: my_rename_callback skipped (no work part)\n"};
 const PartEvent kChangeWork{RQ_change_work_part_reason,
                             "RQ_change_work_part_reason",
+                            "my_cwp_callback",
                             my_cwp_callback,
                             "CHWOP",
                             "\n+++%s: my_cwp_callback part_name=%s",
@@ -116,6 +125,7 @@ const PartEvent kChangeWork{RQ_change_work_part_reason,
                             "\n+++%s: my_cwp_callback skipped (no work part)\n"};
 const PartEvent kPostSaveAs{RQ_post_save_as_part_reason,
                             "RQ_post_save_as_part_reason",
+                            "my_post_save_as_callback",
                             my_post_save_as_callback,
                             "POSAP",
                             "\n+++%s: my_post_save_as_callback %s\n",
@@ -142,57 +152,81 @@ bool action_wanted(const char* variable, const char* reason_code) {
     return value != nullptr && std::strstr(value, reason_code) != nullptr;
 }
 
-void run_delete_attributes_action(const char* reason_code) {
-    const char* label = program_release;
-    if (!action_wanted("TALVEX_CALLBACK_DeleteAttributes", reason_code)) {
-        pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_DeleteAttributes --> skipped\n",
-                           kLineDeleteSkipped, label);
-        return;
-    }
-    pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_DeleteAttributes\n", kLineDeleteAttributes,
-                       label);
-    pelk_syslog_printf("\n[%d] %s Info: REASON: %s\n", kLineDeleteReason, label, reason_code);
-    delete_attributes();
-    pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_DeleteAttributes --> passed\n",
-                       kLineDeletePassed, label);
+// A syslog line of an action: "[source line] release label Info: ...".
+struct ActionLine {
+    int source_line;
+    const char* format;  // takes the source line and the release label
+};
+
+void write_action_line(const ActionLine& line) {
+    pelk_syslog_printf(line.format, line.source_line, program_release);
 }
 
-void run_line_width_action(const char* reason_code) {
-    const char* label = program_release;
-    if (!action_wanted("TALVEX_CALLBACK_SetLineWidthPreferences", reason_code)) {
-        pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_SetLineWidthPreferences --> skipped\n",
-                           kLineLineWidthsSkipped, label);
-        return;
-    }
-    pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_SetLineWidthPreferences", kLineLineWidths,
-                       label);
-    pelk_syslog_printf("\n[%d] %s Info: REASON: %s\n", kLineLineWidthsReason, label, reason_code);
-    set_line_width_preferences();
-    pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_SetLineWidthPreferences --> passed\n",
-                       kLineLineWidthsPassed, label);
-}
-
-void run_structure_sync_action(const char* reason_code) {
-    const char* label = program_release;
-    if (!action_wanted("TALVEX_CALLBACK_Structure_sync", reason_code)) {
-        pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_Structure_sync --> skipped\n",
-                           kLineSyncSkipped, label);
-        return;
-    }
-    pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_Structure_sync", kLineStructureSync, label);
-    pelk_syslog_printf("\n[%d] %s Info: REASON: %s\n", kLineStructureSyncReason, label,
-                       reason_code);
+void sync_work_part_structure() {
     char work_part_name[kPartNameSize] = "";
     RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
-    pelk_syslog_printf("\n[%d] %s Info: Current WorkPart: %s\n", kLineCurrentWorkPart, label,
-                       work_part_name);
+    pelk_syslog_printf("\n[%d] %s Info: Current WorkPart: %s\n", kLineCurrentWorkPart,
+                       program_release, work_part_name);
     pelk_syslog_printf("\n[%d] %s Info: Before Structure_sync NumberOfComponents: %d\n",
-                       kLineBeforeSync, label, count_components());
+                       kLineBeforeSync, program_release, count_components());
     run_structure_sync();
-    pelk_syslog_printf("\n[%d] %s Info: TALVEX_CALLBACK_Structure_sync --> passed\n",
-                       kLineSyncPassed, label);
+}
+
+void log_components_after_sync() {
     pelk_syslog_printf("\n[%d] %s Info: After Structure_sync NumberOfComponents: %d\n",
-                       kLineAfterSync, label, count_components());
+                       kLineAfterSync, program_release, count_components());
+}
+
+// One callback action: the variable that chooses it, its trace lines and its
+// work; `after` (if any) runs behind the passed line.
+struct CallbackAction {
+    const char* variable;
+    ActionLine start;
+    int reason_line;
+    void (*work)();
+    ActionLine passed;
+    void (*after)();
+    ActionLine skipped;
+};
+
+const CallbackAction kCallbackActions[] = {
+    {"TALVEX_CALLBACK_DeleteAttributes",
+     {kLineDeleteAttributes, "\n[%d] %s Info: TALVEX_CALLBACK_DeleteAttributes\n"},
+     kLineDeleteReason,
+     [] { delete_attributes(); },
+     {kLineDeletePassed, "\n[%d] %s Info: TALVEX_CALLBACK_DeleteAttributes --> passed\n"},
+     nullptr,
+     {kLineDeleteSkipped, "\n[%d] %s Info: TALVEX_CALLBACK_DeleteAttributes --> skipped\n"}},
+    {"TALVEX_CALLBACK_SetLineWidthPreferences",
+     {kLineLineWidths, "\n[%d] %s Info: TALVEX_CALLBACK_SetLineWidthPreferences"},
+     kLineLineWidthsReason,
+     [] { set_line_width_preferences(); },
+     {kLineLineWidthsPassed,
+      "\n[%d] %s Info: TALVEX_CALLBACK_SetLineWidthPreferences --> passed\n"},
+     nullptr,
+     {kLineLineWidthsSkipped,
+      "\n[%d] %s Info: TALVEX_CALLBACK_SetLineWidthPreferences --> skipped\n"}},
+    {"TALVEX_CALLBACK_Structure_sync",
+     {kLineStructureSync, "\n[%d] %s Info: TALVEX_CALLBACK_Structure_sync"},
+     kLineStructureSyncReason,
+     sync_work_part_structure,
+     {kLineSyncPassed, "\n[%d] %s Info: TALVEX_CALLBACK_Structure_sync --> passed\n"},
+     log_components_after_sync,
+     {kLineSyncSkipped, "\n[%d] %s Info: TALVEX_CALLBACK_Structure_sync --> skipped\n"}},
+};
+
+// An action that throws is logged and not traced as passed; the next one runs.
+void run_callback_action(const CallbackAction& action, const char* reason_code) {
+    if (!action_wanted(action.variable, reason_code)) {
+        write_action_line(action.skipped);
+        return;
+    }
+    write_action_line(action.start);
+    pelk_syslog_printf("\n[%d] %s Info: REASON: %s\n", action.reason_line, program_release,
+                       reason_code);
+    if (!run_guarded(action.variable, action.work)) return;
+    write_action_line(action.passed);
+    if (action.after != nullptr) action.after();
 }
 
 // The settings of a check action: the part, the output folder, the object
@@ -235,7 +269,7 @@ void run_change_work_part_check(const char* work_part_name) {
 // goes to event_part_name.
 void trace_event_and_run_actions(const PartEvent& event, const void* application_data,
                                  char (&event_part_name)[kPartNameSize]) {
-    pelk_syslog_printf(kCallbackLine, program_name);
+    pelk_syslog_printf("\n+++%s:[CALLBACK]%s", program_name, kCallbackRuler.text);
     ask_event_part_name(application_data, event_part_name);
     pelk_syslog_printf(event.event_line, program_name, event_part_name);
     pelk_printf_nl(event.printer_line, program_name);
@@ -248,13 +282,34 @@ void trace_event_and_run_actions(const PartEvent& event, const void* application
 
 int run_common_callback(const PartEvent& event, const void* application_data) {
     HostBracket bracket;
-    if (bracket.init_code() != 0) {
-        bracket.release();
-        return bracket.init_code();
-    }
-    char part_name[kPartNameSize];
-    trace_event_and_run_actions(event, application_data, part_name);
+    if (!bracket.ok()) return bracket.code();
+    char part_name[kPartNameSize] = "";
+    run_guarded(event.name,
+                [&] { trace_event_and_run_actions(event, application_data, part_name); });
     return bracket.terminate();
+}
+
+// The change-of-work-part callback inside its bracket: its traces, the
+// actions and, when chosen, the check of the new work part.
+void trace_change_of_work_part(const void* application_data) {
+    pelk_syslog_printf("\n+++%s:[CALLBACK]%s", program_name, kCallbackRuler.text);
+    char part_name[kPartNameSize];
+    ask_event_part_name(application_data, part_name);
+    pelk_syslog_printf(kChangeWork.event_line, program_name, part_name);
+    pelk_printf_nl(kChangeWork.printer_line, program_name);
+
+    char work_part_name[kPartNameSize] = "";
+    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
+    pelk_syslog_printf("\n+++%s: my_cwp_callback work_part_name = %s", program_name,
+                       work_part_name);
+
+    if (has_work_part()) {
+        run_callback_actions(kChangeWork.reason_code);
+        if (std::getenv("TALVEX_CHANGE_WORKPART_ACTION") != nullptr)
+            run_change_work_part_check(work_part_name);
+    } else {
+        pelk_syslog_printf(kChangeWork.skip_line, program_name);
+    }
 }
 
 }  // namespace
@@ -289,19 +344,19 @@ int run_callback_actions(const char* reason_code) {
         return 0;
     }
     set_trace_release_label();
-    run_delete_attributes_action(reason_code);
-    run_line_width_action(reason_code);
-    run_structure_sync_action(reason_code);
+    for (const CallbackAction& action : kCallbackActions) run_callback_action(action, reason_code);
     return 0;
 }
 
 extern "C" {
 
 RQ_ENTRY void rqsta(char* /*param*/, int* /*retcode*/, int /*param_len*/) {
-    const HostBracket bracket;
-    pelk_syslog_printf("######## Start of: %s %s <Build: %s> [CALLBACK Mode]\n", program_name,
-                       program_release, build_date_time);
-    register_part_callbacks();
+    const HostBracket bracket(HostBracket::OnFailedStart::terminate_anyway);
+    run_guarded("rqsta", [] {
+        pelk_syslog_printf("######## Start of: %s %s <Build: %s> [CALLBACK Mode]\n", program_name,
+                           program_release, build_date_time);
+        register_part_callbacks();
+    });
 }
 
 int my_create_callback(int, const void* application_data, void*) {
@@ -334,41 +389,21 @@ int my_post_save_as_callback(int, const void* application_data, void*) {
 
 int my_save_callback(int, const void* application_data, void*) {
     HostBracket bracket;
-    if (bracket.init_code() != 0) {
-        bracket.release();
-        return bracket.init_code();
-    }
-    char saved_part_name[kPartNameSize];
-    trace_event_and_run_actions(kSave, application_data, saved_part_name);
-    if (has_work_part() && std::getenv("TALVEX_SAVE_CALLBACK_ACTION") != nullptr)
-        run_save_check(saved_part_name);
+    if (!bracket.ok()) return bracket.code();
+    char saved_part_name[kPartNameSize] = "";
+    run_guarded(kSave.name,
+                [&] { trace_event_and_run_actions(kSave, application_data, saved_part_name); });
+    run_guarded(kSave.name, [&] {
+        if (has_work_part() && std::getenv("TALVEX_SAVE_CALLBACK_ACTION") != nullptr)
+            run_save_check(saved_part_name);
+    });
     return bracket.terminate();
 }
 
 int my_cwp_callback(int, const void* application_data, void*) {
     HostBracket bracket;
-    if (bracket.init_code() != 0) {
-        bracket.release();
-        return bracket.init_code();
-    }
-    pelk_syslog_printf(kCallbackLine, program_name);
-    char part_name[kPartNameSize];
-    ask_event_part_name(application_data, part_name);
-    pelk_syslog_printf(kChangeWork.event_line, program_name, part_name);
-    pelk_printf_nl(kChangeWork.printer_line, program_name);
-
-    char work_part_name[kPartNameSize] = "";
-    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
-    pelk_syslog_printf("\n+++%s: my_cwp_callback work_part_name = %s", program_name,
-                       work_part_name);
-
-    if (has_work_part()) {
-        run_callback_actions(kChangeWork.reason_code);
-        if (std::getenv("TALVEX_CHANGE_WORKPART_ACTION") != nullptr)
-            run_change_work_part_check(work_part_name);
-    } else {
-        pelk_syslog_printf(kChangeWork.skip_line, program_name);
-    }
+    if (!bracket.ok()) return bracket.code();
+    run_guarded(kChangeWork.name, [&] { trace_change_of_work_part(application_data); });
     return bracket.terminate();
 }
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/rulers.hpp"
 #include "objprobe/probe_printers.hpp"
 #include "objprobe/probe_tables.hpp"
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr std::size_t cue_size = 81;
 constexpr std::size_t dialog_text_size = 133;
-constexpr const char* separator = "================================================";  // 48
 
 // What the host tells about one object.
 struct ObjectData {
@@ -76,15 +76,15 @@ tag_t show_object(const char* handle) {
     const tag_t object = RQ_TAG_ask_tag_of_handle(handle);
     ObjectData data;
     ask_object(object, data);
-    probe_list_printf("%s", separator);
+    probe_list_printf("%s", kProbeRule.text);
     probe_list_printf("Object Handle = %s", handle);
     probe_list_printf("Object ID     = %d", static_cast<int>(object));
-    probe_list_printf("%s", separator);
+    probe_list_printf("%s", kProbeRule.text);
     probe_list_printf("Status       %d (%s)", data.status, status_name(data.status));
     if (data.status < RQ_OBJ_TEMPORARY || data.status > RQ_OBJ_ALIVE) return object;
     print_details(data);
     RQ_DISP_set_highlight(object, 1);
-    probe_list_printf("%s", separator);
+    probe_list_printf("%s", kProbeRule.text);
     pause_prompt();
     RQ_DISP_set_highlight(object, 0);
     return object;
@@ -121,11 +121,7 @@ void pause_prompt() {
     uc1600(cue, text, &length);
 }
 
-}  // namespace objprobe
-
-using namespace objprobe;
-
-extern "C" RQ_ENTRY int StartOfProgram(void) {
+int run_probe_loop() {
     char cue[cue_size] = "EIngabe OBJ ID";
     char input[dialog_text_size] = "EIngabe OBJ-ID";
     int length = static_cast<int>(std::strlen(input));
@@ -146,3 +142,5 @@ extern "C" RQ_ENTRY int StartOfProgram(void) {
         length = static_cast<int>(std::strlen(input));
     }
 }
+
+}  // namespace objprobe

@@ -5,11 +5,15 @@
 
 #include <cstddef>
 
-// The input loop: runs until the dialog is left or an object was renamed;
-// returns 0. It neither opens nor closes the host interface.
+// The input loop for the host: run_probe_loop with no exception let out (one
+// is written to the syslog, and -1 returned).
 extern "C" RQ_ENTRY int StartOfProgram(void);
 
 namespace objprobe {
+
+// The input loop: runs until the dialog is left or an object was renamed;
+// returns 0. It neither opens nor closes the host interface.
+int run_probe_loop();
 
 // Empties `out` (of `out_size` bytes) and copies into it everything after the
 // n-th occurrence (counted from 1) of `delimiter` in `text`, later delimiters

@@ -15,12 +15,16 @@ namespace {
 
 // Check points of the host calls.
 enum : int {
+    kLineCgmFileNameTooLong = 3590,
+    kLineSheetNameLeavesFolder = 3591,
     kLineJoinPath = 3593,
     kLineLegacyExport = 3598,
     kLineAskJobOptions = 3605,
     kLineSetJobOptions = 3607,
 };
 
+// A sheet that gets no file is a failure of the part's check.
+constexpr int kSheetNotExported = -1;
 constexpr std::size_t kSheetNameSize = 385;
 constexpr std::size_t kFileNameSize = 516;
 constexpr std::size_t kViewsTextSize = 400;
@@ -59,12 +63,14 @@ void export_sheet(tag_t sheet, const char* sheet_name, const char* cgm_prefix) {
         sizeof cgm_file) {
         // A cut name would lose ".cgm" and could name another file.
         write_log(log_file_in_use, "Error: CGM file name too long for %s", sheet_name);
+        check_rq_result(kSheetNotExported, kLineCgmFileNameTooLong, kUtilsUnit);
         return;
     }
     if (std::strchr(sheet_name, '/') != nullptr) {
         // The sheet name would carry the file out of the export folder.
         write_log(log_file_in_use, "Error: CGM file name of %s leaves the export folder",
                   sheet_name);
+        check_rq_result(kSheetNotExported, kLineSheetNameLeavesFolder, kUtilsUnit);
         return;
     }
     write_log(log_file_in_use, "CGM: cgm_extract_dir (%s)", cgm_extract_dir);

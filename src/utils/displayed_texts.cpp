@@ -16,7 +16,7 @@ namespace {
 namespace KA = KavoOpen::Annotations;
 
 constexpr const char kIndent[] = "              ";  // 14 blanks
-constexpr int kCheckPointAppendedTexts = 4253;
+constexpr int kLineAppendedTexts = 4253;
 
 // Evaluates each line for the object and writes it as one element.
 void write_evaluated_lines(KA::AnnotationManager* manager, KA::Annotation* annotation,
@@ -53,7 +53,7 @@ void write_dimension_texts(tag_t object, KA::AnnotationManager* manager) {
         write_evaluated_lines(manager, dimension, below, "DisplayedBelowText");
         write_evaluated_lines(manager, dimension, above, "DisplayedAboveText");
     } catch (const KavoOpen::KavoException& exception) {
-        pelk_syslog_printf("\nException %s %d %s", exception.Message(), kCheckPointAppendedTexts,
+        pelk_syslog_printf("\nException %s %d %s", exception.Message(), kLineAppendedTexts,
                            kUtilsUnit);
     }
 }

@@ -23,8 +23,8 @@ constexpr int kFieldSize = 256;
 constexpr int kNameSize = 256;
 constexpr int kExpressionTextSize = 10000;
 constexpr std::size_t kLongestTextLine = 511;
-constexpr int kCheckPointJumpOver = 3124;
-constexpr int kCheckPointAssociativity = 3134;
+constexpr int kLineJumpOver = 3124;
+constexpr int kLineAssociativity = 3134;
 constexpr int kSpecialDraftingSubtype = 37;
 constexpr int kFirstUnassociatedSubtype = 4;
 
@@ -92,13 +92,12 @@ void write_associativity(int type, int subtype, tag_t object) {
     int count = 0;
     RQ_DRF_assoc_data_t* records = nullptr;
     if (type == RQ_drafting_entity_type && subtype >= kFirstUnassociatedSubtype) {
-        pelk_syslog_printf("%d %s Jump Over %d/%d\n", kCheckPointJumpOver, kUtilsUnit, type,
-                           subtype);
+        pelk_syslog_printf("%d %s Jump Over %d/%d\n", kLineJumpOver, kUtilsUnit, type, subtype);
     } else {
         stop_named_timer("Entity_general_info");
         start_named_timer("RQ_DRF_ask_associativity_data");
-        check_rq_result(RQ_DRF_ask_associativity_data(object, &count, &records),
-                        kCheckPointAssociativity, kUtilsUnit);
+        check_rq_result(RQ_DRF_ask_associativity_data(object, &count, &records), kLineAssociativity,
+                        kUtilsUnit);
         stop_named_timer("RQ_DRF_ask_associativity_data");
     }
     write_xml_line(glob_xml_file, "            <AssociativesNum>%d</AssociativesNum>", count);

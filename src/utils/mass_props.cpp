@@ -1,8 +1,9 @@
 // Mass properties of the work part's bodies and the body list of the model
 // data section: the entire part, one reference set, the prototype analysis
 // with real and normalised densities, and the part's own bodies.
+#include "utils/mass_props.hpp"
+
 #include "common/run_settings.hpp"
-#include "utils/model_data.hpp"
 #include "utils/run_log.hpp"
 #include "utils/xml_writer.hpp"
 

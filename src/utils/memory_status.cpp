@@ -12,7 +12,6 @@
 //   could really still get, MemAvailable + SwapFree, is reported instead.
 #include "utils/memory_status.hpp"
 
-#include "utils/report_frame.hpp"
 #include "utils/run_log.hpp"
 
 #include "common/text_buffer.hpp"

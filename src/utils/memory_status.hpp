@@ -2,6 +2,7 @@
 // figures the report and the run log show).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct MemoryFigures {
@@ -20,3 +21,6 @@ MemoryFigures compute_memory_figures(const char* meminfo_text, const char* statu
                                      std::uint64_t address_space_limit);
 // Reads the figures of this machine and process.
 MemoryFigures read_memory_figures();
+
+// Logs the memory figures and writes the available virtual memory in KB.
+int ask_memory_status(char* out, std::size_t out_size);

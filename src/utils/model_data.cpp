@@ -5,6 +5,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
+#include "utils/mass_props.hpp"
 #include "utils/run_log.hpp"
 #include "utils/work_part_objects.hpp"
 #include "utils/xml_writer.hpp"

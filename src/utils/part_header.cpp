@@ -17,11 +17,11 @@
 
 namespace {
 
-constexpr int kCreateHistoryCheckPoint = 1836;
-constexpr int kClearHistoryCheckPoint = 1837;
-constexpr int kAskHistoryCheckPoint = 1838;
-constexpr int kCountHistoryCheckPoint = 1839;
-constexpr int kReadAttributeCheckPoint = 1480;
+constexpr int kLineCreateHistory = 1836;
+constexpr int kLineClearHistory = 1837;
+constexpr int kLineAskHistory = 1838;
+constexpr int kLineCountHistory = 1839;
+constexpr int kLineReadAttribute = 1480;
 
 constexpr int kAnyAttributeType = 6;
 constexpr int kNotReadForWantOfObject = 4711;
@@ -122,9 +122,8 @@ int write_cli_name() {
 }
 
 int write_part_history() {
-    const std::vector<PartHistoryEntry> entries =
-        read_part_history({kCreateHistoryCheckPoint, kClearHistoryCheckPoint, kAskHistoryCheckPoint,
-                           kCountHistoryCheckPoint});
+    const std::vector<PartHistoryEntry> entries = read_part_history(
+        {kLineCreateHistory, kLineClearHistory, kLineAskHistory, kLineCountHistory});
     write_xml_line(glob_xml_file, "      <PartHistoryNum>%d</PartHistoryNum>",
                    static_cast<int>(entries.size()));
     int number = 0;
@@ -259,7 +258,7 @@ int read_string_attribute(tag_t object, const char* title, char* out, std::size_
     value.type = RQ_ATTR_string;
     value.value.string = text;
     const int code = check_rq_result(RQ_ATTR_read_value(object, title, RQ_ATTR_string, &value),
-                                     kReadAttributeCheckPoint, kUtilsUnit);
+                                     kLineReadAttribute, kUtilsUnit);
     if (out != nullptr && out_size > 0) copy_text(out, out_size, text);
     return code;
 }

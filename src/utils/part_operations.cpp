@@ -6,21 +6,19 @@
 
 #include <vector>
 
+#include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "utils/part_history.hpp"
 #include "utils/run_log.hpp"
 
 namespace {
 
-constexpr int kCreateHistoryCheckPoint = 3878;
-constexpr int kClearHistoryCheckPoint = 3879;
-constexpr int kAskHistoryCheckPoint = 3880;
-constexpr int kCountHistoryCheckPoint = 3881;
-constexpr int kDeleteDrawingCheckPoint = 3653;
+constexpr int kLineCreateHistory = 3878;
+constexpr int kLineClearHistory = 3879;
+constexpr int kLineAskHistory = 3880;
+constexpr int kLineCountHistory = 3881;
+constexpr int kLineDeleteDrawing = 3653;
 constexpr std::size_t kSheetNameSize = 256;
-
-constexpr char kHistoryRuler[] =
-    "===================================================================";  // 67
 
 }  // namespace
 
@@ -33,17 +31,16 @@ int force_part_modification() {
 }
 
 int log_part_history(const char* title) {
-    const std::vector<PartHistoryEntry> entries =
-        read_part_history({kCreateHistoryCheckPoint, kClearHistoryCheckPoint, kAskHistoryCheckPoint,
-                           kCountHistoryCheckPoint});
-    write_log(log_file_in_use, "%s", kHistoryRuler);
+    const std::vector<PartHistoryEntry> entries = read_part_history(
+        {kLineCreateHistory, kLineClearHistory, kLineAskHistory, kLineCountHistory});
+    write_log(log_file_in_use, "%s", kHistoryRule.text);
     write_log(log_file_in_use, "%s", title != nullptr ? title : "");
     for (const PartHistoryEntry& entry : entries) {
         // The host's three texts in reverse order: machine, user, program.
         write_log(log_file_in_use, "%d %s %s %s %s", entry.version, entry.date.c_str(),
                   entry.machine.c_str(), entry.user.c_str(), entry.program.c_str());
     }
-    write_log(log_file_in_use, "%s", kHistoryRuler);
+    write_log(log_file_in_use, "%s", kHistoryRule.text);
     return 0;
 }
 
@@ -63,8 +60,7 @@ int delete_all_drawings() {
         char name[kSheetNameSize] = "";
         RQ_OBJ_ask_name(each, name);
         write_log(log_file_in_use, "Info: %d.) Deleting %s", n, name);
-        if (check_rq_result(RQ_DRAW_delete_drawing(each), kDeleteDrawingCheckPoint, kUtilsUnit) ==
-            0) {
+        if (check_rq_result(RQ_DRAW_delete_drawing(each), kLineDeleteDrawing, kUtilsUnit) == 0) {
             write_log(log_file_in_use, "Info: %d.) Deleting %s --> passed", n, name);
         } else {
             write_log(log_file_in_use, "Error:   Deleting %s", name);

@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr int kEncodeCheckPoint = 544;
-constexpr int kOpenCheckPoint = 608;
+constexpr int kLineEncode = 544;
+constexpr int kLineOpen = 608;
 
 constexpr std::size_t kInputSize = 512;       // the copy of the user's name
 constexpr std::size_t kHostFieldSize = 3469;  // number, file type, file name, encoded name
@@ -70,7 +70,7 @@ int encode_database_part_name(const char* part_name, char* out, std::size_t out_
     encoded[0] = '\0';
     const int code = RQ_VRELMGR_encode_part_filename(part_number, rev_id, part_file_type,
                                                      part_file_name, encoded);
-    check_rq_result(code, kEncodeCheckPoint, kUtilsUnit);
+    check_rq_result(code, kLineEncode, kUtilsUnit);
     give_encoded_name(encoded, out, out_size);
     return 0;
 }
@@ -116,6 +116,6 @@ int open_part(const char* part_file_name) {
     tag_t part = NULL_TAG;
     RQ_PART_load_status_t status{};
     const int code = RQ_PART_open(part_file_name, &part, &status);
-    if (code != 0) check_rq_result(code, kOpenCheckPoint, kUtilsUnit);
+    if (code != 0) check_rq_result(code, kLineOpen, kUtilsUnit);
     return code;
 }

@@ -6,5 +6,3 @@
 int write_xml_header();
 int write_assembly_load_options(const char* file_name);
 int write_xml_end();
-// Logs the memory figures and writes the available virtual memory in KB.
-int ask_memory_status(char* out, std::size_t out_size);

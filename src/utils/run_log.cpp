@@ -20,7 +20,10 @@ int save_work_part_mode = 0;
 
 namespace {
 
-constexpr std::size_t kMessageSize = 1024;       // one log message or result line
+constexpr std::size_t kMessageSize = 1024;  // one log message
+// One result line: a part name of the part list's 1023 characters, the code,
+// a first-error text of 1023 characters and a report name of 515, joined by ";".
+constexpr std::size_t kResultLineSize = 1023 + 1 + 11 + 1 + 1023 + 1 + 515 + 1;
 constexpr std::size_t kLongestLineSize = 10000;  // one line of the XML report
 constexpr std::size_t kCtimeSize = 64;
 constexpr const char kSyslogTag[] = "+++KavoTalvex";
@@ -29,6 +32,15 @@ constexpr const char kSyslogTag[] = "+++KavoTalvex";
 void current_ctime(char (&out)[kCtimeSize]) {
     std::time_t now = std::time(nullptr);
     if (ctime_r(&now, out) == nullptr) out[0] = '\0';
+}
+
+// A message cut to its buffer keeps the line end its format closes with, so
+// the next message still starts on a line of its own.
+void keep_line_end(char* message, std::size_t length, const char* format) {
+    const std::size_t format_length = format != nullptr ? std::strlen(format) : 0;
+    if (length + 1 < kMessageSize || format_length == 0 || format[format_length - 1] != '\n')
+        return;
+    message[length - 1] = '\n';
 }
 
 }  // namespace
@@ -102,8 +114,9 @@ int write_log(const char* log_file, const char* format, ...) {
     char message[kMessageSize];
     std::va_list args;
     va_start(args, format);
-    format_text_v(message, sizeof message, format, args);
+    const std::size_t length = format_text_v(message, sizeof message, format, args);
     va_end(args);
+    keep_line_end(message, length, format);
 #ifndef KAVOTALVEX_PLUGIN
     if (log_file != nullptr && log_file[0] != '\0') append_line_to_file(log_file, message);
     std::fputs(message, stdout);
@@ -114,11 +127,15 @@ int write_log(const char* log_file, const char* format, ...) {
     return 0;
 }
 
+int log_text(const char* text) {
+    return write_log(program_log_file, "%s", text);
+}
+
 int write_result_line(const char* file_name, const char* format, ...) {
     if (file_name == nullptr || file_name[0] == '\0') return 0;
     std::va_list args;
     va_start(args, format);
-    append_formatted_line(file_name, kMessageSize, format, args);
+    append_formatted_line(file_name, kResultLineSize, format, args);
     va_end(args);
     return 0;
 }
@@ -178,4 +195,12 @@ int set_mass_props_accuracy() {
 int set_save_work_part_mode() {
     save_work_part_mode = save_work_part;
     return 0;
+}
+
+void reset_run_log_state() {
+    log_file_in_use[0] = '\0';
+    reset_result_status();
+    trace_release_label[0] = '\0';
+    mass_props_accuracy = 0.99;
+    save_work_part_mode = 0;
 }

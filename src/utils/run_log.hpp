@@ -28,6 +28,9 @@ int append_line_to_file(const char* file_name, const char* text);
 int append_formatted_line(const char* file_name, std::size_t line_size, const char* format,
                           std::va_list args) __attribute__((format(printf, 3, 0)));
 int write_log(const char* log_file, const char* format, ...) KVTX_PRINTF_FORMAT(2);
+// Logs a text as it stands, never as a format, to the run log of the run
+// (program_log_file) through write_log.
+int log_text(const char* text);
 int write_result_line(const char* file_name, const char* format, ...) KVTX_PRINTF_FORMAT(2);
 int check_rq_result(int code, int source_line, const char* source_file);
 int reset_result_status();
@@ -35,3 +38,6 @@ int ask_result_status(int* code, char* message, std::size_t message_size);
 int set_trace_release_label();
 int set_mass_props_accuracy();
 int set_save_work_part_mode();
+// The run log in use, the first-error record, the trace label and the two
+// modes above back to their start values.
+void reset_run_log_state();

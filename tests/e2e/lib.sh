@@ -43,6 +43,16 @@ run_kavotalvex() {
     set -e
 }
 
+# Runs the program as run_kavotalvex does, with the process clock frozen at
+# 2026-01-01 00:00:00 (libfaketime), so that the time stamps themselves can be
+# compared; compare such files with compare_golden_keeping_times.
+FAKETIME_LIB=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+run_kavotalvex_at_fixed_clock() {
+    [ -f "$FAKETIME_LIB" ] || { fail "libfaketime is not installed (scripts/setup.sh)"; return; }
+    LD_PRELOAD="$FAKETIME_LIB" FAKETIME="2026-01-01 00:00:00" \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" run_kavotalvex "$@"
+}
+
 # Runs the stand-in host program on a script file, with the outputs and exit
 # code kept as run_kavotalvex keeps them.
 run_host_script() {
@@ -65,12 +75,17 @@ expect_exit() {
 }
 
 # Time stamps, ctime texts, the build stamp, memory figures, timer figures of
-# the real clock and the temporary folder.
+# the real clock and the temporary folder; with KEEP_TIMES=1 time stamps and
+# ctime texts stay.
 mask() {
+    local times=(
+        -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2}/<TIME-STAMP>/g'
+        -e 's/[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}/<CTIME>/g'
+    )
+    [ "${KEEP_TIMES:-}" = "1" ] && times=()
     sed -E \
         -e "s#${WORK}#<WORK>#g" \
-        -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2}/<TIME-STAMP>/g' \
-        -e 's/[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}/<CTIME>/g' \
+        "${times[@]}" \
         -e 's/[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}  [0-9]{2}:[0-9]{2}:[0-9]{2}/<BUILD-STAMP>/g' \
         -e 's/(Info: (Memory Load   |dwAvailPhys|dwAvailPageFile|dwAvailVirtual) = )-?[0-9]+/\1<MEMORY>/g' \
         -e 's#<(StartLoadPartMemoryAllocation|EndLoadPartMemoryAllocation)>[0-9]+</#<\1><MEMORY></#g' \
@@ -98,6 +113,11 @@ compare_golden() {
         cat "$WORK/diff.txt" >&2
         fail "$name differs from $golden"
     fi
+}
+
+# As compare_golden, with time stamps and ctime texts kept as they stand.
+compare_golden_keeping_times() {
+    KEEP_TIMES=1 compare_golden "$@"
 }
 
 # The host's syslog and listing window and the run's standard output and

@@ -41,6 +41,16 @@ expect_exit 0
 compare_cgm_folder cgm_plot black_on_white
 expect_contains run_plot.log "CGM: Cgm_Def_Color_Option = RQ_PLOT_BLACK_ON_WHITE --> passed"
 
+# The two revisions of the sample drawing: their views' geometry, notes,
+# dimensions and pattern (the host tests check the pictures' content).
+rm -rf out && mkdir out cgm_revisions
+for revision in a b; do
+    run_kavotalvex -part=samples/parts/pump_base_$revision.prt -outdir=out \
+        -log=run_$revision.log -ExtractCGM_toDir=cgm_revisions
+    expect_exit 0
+done
+compare_cgm_folder cgm_revisions revisions
+
 # A missing export folder: each export fails and is logged, the run goes on.
 rm -rf out && mkdir out
 run_kavotalvex -part=samples/parts/drafting.prt -outdir=out -log=run_missing.log \
@@ -48,4 +58,19 @@ run_kavotalvex -part=samples/parts/drafting.prt -outdir=out -log=run_missing.log
 expect_exit 0
 expect_contains run_missing.log "-> in line 3598 (CGM file cannot be written)"
 expect_missing no_such_folder
+
+# A sheet whose name holds "/" gets no file: the part's result is not OK.
+cat >slash.prt <<'PART'
+{"format": "kavo-part", "objects": [
+  {"id": 1, "type": 62, "name": "A/B"},
+  {"id": 2, "type": 62, "name": "PLAIN"}
+]}
+PART
+rm -rf out cgm_slash && mkdir out cgm_slash
+run_kavotalvex -part=slash.prt -outdir=out -log=slash.log -result=slash.txt \
+    -ExtractCGM_toDir=cgm_slash -Sheet=_All_ -Action=DrawingGetData
+expect_exit 0
+compare_golden slash.txt slash_result.txt
+compare_golden slash.log slash.log
+[ "$(cd cgm_slash && ls)" = "slash_PLAIN.cgm" ] || fail "cgm_slash: $(cd cgm_slash && ls)"
 finish

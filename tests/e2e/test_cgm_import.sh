@@ -39,6 +39,17 @@ expect_exit -1002
 compare_golden template.log template.log
 expect_missing template_out.prt
 
+# A failed move matrix or work layer would spoil the overlay: nothing is saved.
+for call in rq5943 RQ_LAYER_set_status; do
+    printf '[{"call": "%s", "code": 7}]\n' "$call" >faults_$call.json
+    KAVOHOST_FAULTS="$WORK/faults_$call.json" run_kavotalvex -log=$call.log \
+        -Action=CgmImportToKavoPartFile -CgmtoPartFile=$call.prt \
+        -PartTemplate=samples/parts/cover.prt -Cgm1_File=cgm/sheet_a.cgm -Cgm2_File=cgm/sheet_a.cgm
+    expect_exit -1002
+    compare_golden $call.log $call.log
+    expect_missing $call.prt
+done
+
 # Files that GNU plotutils writes here, when it is installed.
 if command -v graph >/dev/null 2>&1; then
     printf '0 0\n1 1\n2 0.5\n3 2\n' | graph -T cgm -L "Title" >graph.cgm

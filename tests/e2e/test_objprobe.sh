@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # objprobe in the host program: objects reported in the listing window, a
 # rename saved with the part, the unload lines in the syslog; beside it a
-# plug-in that exports the same entry names and traces the part events.
+# plug-in that exports the same entry names and traces the part events; the
+# dialogs and highlights the runs made, as the host recorded them.
 source "$(dirname "$0")/lib.sh"
 
 OBJPROBE="$KVTX_BIN_DIR/src/libobjprobe.so"
@@ -29,6 +30,8 @@ dialog 3 probe:3
 dialog 3
 dialog 2
 usr
+dialogs
+highlights
 close_listing
 # second run: show the body, rename it after "=", which ends the run
 dialog 3 probe:1
@@ -40,6 +43,8 @@ echo left answers are used by the next run
 usr
 # third run: nothing left to answer, the dialog is cancelled at once
 usr
+dialogs
+highlights
 save
 unload
 use 1

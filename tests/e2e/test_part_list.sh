@@ -29,4 +29,18 @@ printf 'samples/parts/cover.prt\n' >self.txt
 run_kavotalvex -partList=self.txt -result=self.txt -outdir=out -log=self.log
 expect_exit 0
 compare_golden self.txt self_result.txt
+
+# Lines of 1000 and 1100 characters: the first is within the list's limit and
+# gets a whole error line; the second is beyond it and gets a line that says
+# so. Each log line keeps its line end; the part after them is checked.
+long_name="samples/parts/$(printf 'x%.0s' $(seq 1 982)).prt"
+overlong_name="samples/parts/$(printf 'y%.0s' $(seq 1 1082)).prt"
+[ "${#long_name}" -eq 1000 ] && [ "${#overlong_name}" -eq 1100 ] || fail "name lengths"
+printf '%s\n' "$long_name" "$overlong_name" samples/parts/cover.prt >long_list.txt
+rm -rf out && mkdir out
+run_kavotalvex -partList=long_list.txt -outdir=out -log=long.log -result=long.txt \
+    -Action=ModelGetData
+expect_exit 0
+compare_golden long.txt long_result.txt
+compare_golden long.log long.log
 finish

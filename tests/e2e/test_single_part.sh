@@ -21,4 +21,28 @@ run_kavotalvex -part=samples/parts/bracket.prt -outdir=out/ -log=run_drawing.log
 expect_exit 0
 compare_golden run_drawing.log run_drawing.log
 compare_golden out/bracket.xml bracket_drawing_only.xml
+
+# A part name holding '%' reaches every channel as it stands (the report's
+# file name has it repaired); a readable
+# journal is noted in the syslog.
+rm -rf out && mkdir out data
+cp samples/parts/bracket.prt 'data/p%s%n%d.prt'
+echo "a journal" >journal.txt
+run_kavotalvex '-part=data/p%s%n%d.prt' -outdir=out -log=percent.log -result=percent.txt \
+    -journal=journal.txt -Action=DrawingGetData
+expect_exit 0
+compare_golden percent.log percent.log
+compare_golden percent.txt percent_result.txt
+compare_golden out/p_s_n_d.xml percent.xml
+compare_golden stdout.txt percent_stdout.txt
+compare_golden syslog.txt percent_syslog.txt
+
+# Under a clock frozen at 2026-01-01 00:00:00 every field of a time stamp below
+# ten keeps its leading zero.
+rm -rf out && mkdir out
+run_kavotalvex_at_fixed_clock -part=samples/parts/bracket.prt -outdir=out -log=clock.log \
+    -result=clock.txt -Action=DrawingGetData
+expect_exit 0
+compare_golden_keeping_times clock.log clock.log
+compare_golden_keeping_times out/bracket.xml clock.xml
 finish

@@ -139,6 +139,9 @@ void raise_part_event(int reason, tag_t part);
 // that holds `address`; returns how many. For a plug-in about to be unloaded.
 int remove_callbacks_of_object(const void* address);
 
+// Leaves the session without a work part (the parts stay loaded), as when the
+// user closes the work part's window; no event is raised.
+void clear_work_part();
 // A loaded part by the name it was opened under or its file; 0 when none.
 tag_t loaded_part(const std::string& name);
 

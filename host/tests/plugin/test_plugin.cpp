@@ -4,8 +4,10 @@
 // for every part event; "usr" asks the dialog once and echoes the answer.
 #include <rq/rq.h>
 #include <rq/rq_entry.h>
+#include <kavoopen/kavoopen.hpp>
 
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -44,7 +46,10 @@ void rqsta(char* param, int* retcode, int param_len) {
     RQ_terminate();
 }
 
+// "usr throw" lets an object-interface exception out, for the host's report.
 void rqusr(char* param, int* retcode, int param_len) {
+    if (param != nullptr && std::strcmp(param, "throw") == 0)
+        throw KavoOpen::KavoException("usr refused by plug-in", 99, "test_plugin.cpp");
     RQ_initialize();
     char text[133] = "question";
     int length = 8;

@@ -9,7 +9,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 
@@ -27,6 +27,10 @@ class CgmImportModeTest : public kvtx_test::GlobalStateTest {
         std::ofstream(folder_ + "/line.cgm", std::ios::binary)
             .write(reinterpret_cast<const char*>(kOneLine.data()),
                    static_cast<std::streamsize>(kOneLine.size()));
+        apply_import_settings();
+    }
+    // The import mode's settings for the files of the fixture.
+    void apply_import_settings() {
         copy_text(cgm_part_template, (folder_ + "/template.prt").c_str());
         copy_text(cgm_topartfile, (folder_ + "/overlay.prt").c_str());
         copy_text(cgm1_file, (folder_ + "/line.cgm").c_str());
@@ -87,6 +91,26 @@ TEST_F(CgmImportModeTest, FailedSaveIsNoSuccess) {
     EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/overlay.prt"));
     EXPECT_EQ(first_error_code, RQ_err_file_write);
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);  // closed all the same
+}
+
+// A failed matrix or layer call would spoil the overlay: nothing is saved.
+TEST_F(CgmImportModeTest, FailedMatrixOrLayerCallSavesNothing) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"rq5943", "CGM_Error: making the move matrix for Cgm2_File"},
+        {"RQ_LAYER_set_status", "CGM_Error: setting work layer [4] for Cgm1_File"},
+    };
+    for (const auto& [call, logged] : cases) {
+        SCOPED_TRACE(call);
+        kvtx_test::reset_global_state();
+        apply_import_settings();
+        RQ_initialize();
+        standin::set_fault(call, RQ_err_bad_argument);
+        EXPECT_EQ(cgm_import_to_part_file(), -1002);
+        const std::vector<std::string> log = kvtx_test::logged_messages();
+        EXPECT_NE(std::find(log.begin(), log.end(), logged), log.end());
+        EXPECT_EQ(first_error_code, RQ_err_bad_argument);
+        EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/overlay.prt"));
+    }
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
+#include "support/test_support.hpp"
 #include "utils/run_log.hpp"
-#include "utils/tests/test_support.hpp"
 
 namespace {
 
@@ -22,10 +22,7 @@ class CheckRunTest : public ::testing::Test {
         tag_t tag = NULL_TAG;
         ASSERT_EQ(RQ_PART_open((folder_ + "/cr1.prt").c_str(), &tag, nullptr), 0);
     }
-    void TearDown() override {
-        global_outdir[0] = '\0';
-        kvtx_test::reset_global_state();
-    }
+    void TearDown() override { kvtx_test::reset_global_state(); }
     std::string folder_;
 };
 
@@ -44,6 +41,27 @@ TEST_F(CheckRunTest, ReportNameThatDoesNotFitGivesAFaultNotOk) {
     EXPECT_EQ(check_one_part("cr1.prt"), -1);
     EXPECT_STREQ(glob_xml_file, "");
     EXPECT_STREQ(first_error_message, "Programm fault [2858]");
+}
+
+// A part whose name the host does not give, or cannot split, has no report
+// name either: the same fault, and no ".xml" report in the output folder
+// that every such part would overwrite.
+TEST_F(CheckRunTest, EmptyPartNameGivesTheSameFault) {
+    copy_text(global_outdir, (folder_ + "/").c_str());
+    for (const char* call : {"uc4574", "RQ_PART_ask_part_name"}) {
+        standin::clear_records();
+        standin::set_fault(call, 77);
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(check_one_part("cr1.prt"), -1) << call;
+        testing::internal::GetCapturedStdout();
+        standin::clear_faults();
+        EXPECT_STREQ(glob_xml_file, "");
+        EXPECT_STREQ(first_error_message, "Programm fault [2858]");
+        EXPECT_NE(kvtx_test::logged_text().find("Error: no report written: the part has no name"),
+                  std::string::npos)
+            << call;
+        EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/.xml")) << call;
+    }
 }
 
 }  // namespace

@@ -13,22 +13,17 @@
 
 #include "common/run_settings.hpp"
 #include "driver/console_start.hpp"
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 
 class OptionPassTest : public ::testing::Test {
   protected:
-    void SetUp() override { set_run_defaults(); }
-    void TearDown() override {
+    void SetUp() override {
+        kvtx_test::reset_global_state();
         set_run_defaults();
-        updateviafeaturereplay = 0;
-        for (char* text :
-             {cgm_topartfile, cgm_part_template, cgm1_file, cgm2_file, lorn_revision_rule_name,
-              global_max_assembly_level_String, accuracy_option_text}) {
-            text[0] = '\0';
-        }
     }
+    void TearDown() override { kvtx_test::reset_global_state(); }
 
     // Runs the pass on the program path followed by the arguments.
     int read(std::initializer_list<std::string> arguments) {

@@ -6,13 +6,14 @@
 #include <rq/rq.h>
 #include <standin/testing.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 
@@ -36,8 +37,6 @@ class InteractiveEntryTest : public ::testing::Test {
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
-        set_post_command_runner(nullptr);
-        global_outdir[0] = detail_option[0] = journal_file[0] = '\0';
         kvtx_test::reset_global_state();
     }
     tag_t open_part(const std::string& leaf) {
@@ -84,7 +83,7 @@ TEST_F(InteractiveEntryTest, WithoutWorkPartOnlyTheStartLineIsWritten) {
     EXPECT_EQ(standin::open_depth(), 0);
 }
 
-TEST_F(InteractiveEntryTest, UnsetPostCommandDefaultsToNotepad) {
+TEST_F(InteractiveEntryTest, UnsetPostCommandDefaultsToTheDesktopOpener) {
     open_part("plain part.prt");
     standin::set_variable("KVTX_outdir", folder_ + "/");
     standin::set_variable("KVTX_detail_option", "");
@@ -93,18 +92,18 @@ TEST_F(InteractiveEntryTest, UnsetPostCommandDefaultsToNotepad) {
     EXPECT_EQ(GLOBAL_CALLBACK_MODUS, 0);
     const std::string report = folder_ + "/plain_part.xml";
     EXPECT_TRUE(kvtx_test::file_exists(report));
-    EXPECT_EQ(commands_run, std::vector<std::string>{"notepad '" + report + "' "});
+    EXPECT_EQ(commands_run, std::vector<std::string>{"xdg-open '" + report + "' "});
 
     const std::vector<std::string>& log = standin::syslog_entries();
     const std::vector<std::string> opening(log.begin() + 1, log.begin() + 9);
     const std::vector<std::string> expected = {"KVTX_POSTCOMMAND = ##\n",
-                                               "KVTX_POSTCOMMAND = set to #notepad#\n",
+                                               "KVTX_POSTCOMMAND = set to #xdg-open#\n",
                                                "\nTalvexForKavo",
                                                "\n" + kRule + "\n",
                                                "KVTX_outdir          = #" + folder_ + "/#\n",
                                                "KVTX_detail_option   = ##\n",
                                                "KVTX_journal         = ##\n",
-                                               "KVTX_POSTCOMMAND     = #notepad#\n"};
+                                               "KVTX_POSTCOMMAND     = #xdg-open#\n"};
     EXPECT_EQ(opening, expected);
     EXPECT_EQ(log.back().substr(0, 96), "\n" + kRule);
     EXPECT_EQ(standin::open_depth(), 0);
@@ -143,6 +142,63 @@ TEST_F(InteractiveEntryTest, ReportIsOfTheWorkPartUnderTheDisplayPartsName) {
     testing::internal::CaptureStdout();
     EXPECT_NE(console.find("   " + folder_ + "/shown.prt;0;OK;" + folder_ + "/work.xml"),
               std::string::npos);
+}
+
+// A post command longer than its 515 characters is refused whole, never cut
+// and run; one of 515 runs.
+TEST_F(InteractiveEntryTest, OverlongPostCommandRunsNothing) {
+    open_part("p.prt");
+    standin::set_variable("KVTX_outdir", folder_ + "/");
+    const std::string longest = "true" + std::string(511, ' ');
+    standin::set_variable("KVTX_POSTCOMMAND", longest + "x");
+    rqusr(nullptr, nullptr, 0);
+    EXPECT_TRUE(commands_run.empty());
+    const std::vector<std::string>& log = standin::syslog_entries();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "KVTX_POSTCOMMAND not run: the command is longer than 515\n"),
+              log.end());
+
+    standin::set_variable("KVTX_POSTCOMMAND", longest);
+    rqusr(nullptr, nullptr, 0);
+    EXPECT_EQ(commands_run, std::vector<std::string>{longest + " '" + folder_ + "/p.xml' "});
+}
+
+// A report that cannot be named (an output folder too long for the host's
+// join, a failing join, a part without a name) is no report: the syslog says
+// why, and nothing is opened.
+TEST_F(InteractiveEntryTest, ReportThatCannotBeNamedOpensNothing) {
+    open_part("p.prt");
+    const struct {
+        std::string outdir;
+        const char* fault;
+        std::string reason;
+    } cases[] = {
+        {folder_ + "/" + std::string(600, 'd') + "/", nullptr,
+         "the host cannot join the output folder and the report name (error " +
+             std::to_string(RQ_err_bad_argument) + ")"},
+        {folder_ + "/", "uc4575",
+         "the host cannot join the output folder and the report name (error 77)"},
+        {folder_ + "/", "uc4574", "the part has no name"},
+    };
+    for (const auto& c : cases) {
+        standin::clear_records();
+        commands_run.clear();
+        standin::set_variable("KVTX_outdir", c.outdir);
+        if (c.fault != nullptr) standin::set_fault(c.fault, 77);
+        rqusr(nullptr, nullptr, 0);
+        standin::clear_faults();
+        EXPECT_TRUE(commands_run.empty()) << c.reason;
+        EXPECT_STREQ(glob_xml_file, "");
+        EXPECT_EQ(first_error_message, std::string("Programm fault [2858]"));
+        const std::string log = kvtx_test::logged_text();
+        EXPECT_NE(log.find("Error: no report written: " + c.reason + "\n"), std::string::npos)
+            << log;
+        EXPECT_NE(
+            kvtx_test::syslog_text().find("KVTX_POSTCOMMAND not run: no report was written\n"),
+            std::string::npos);
+    }
+    EXPECT_FALSE(kvtx_test::file_exists(".xml"));
+    EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/.xml"));
 }
 
 TEST_F(InteractiveEntryTest, UnloadEntries) {

@@ -13,7 +13,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 
@@ -37,11 +37,6 @@ class PartCallbacksTest : public ::testing::Test {
     void TearDown() override {
         testing::internal::GetCapturedStdout();
         for (const char* name : kActionVariables) unsetenv(name);
-        GLOBAL_CALLBACK_MODUS = 0;
-        global_max_assembly_level = -1;
-        global_max_assembly_level_String[0] = '\0';
-        global_outdir[0] = '\0';
-        single_part[0] = '\0';
         kvtx_test::reset_global_state();
     }
     // Opens a part holding both attributes the delete action removes.
@@ -208,16 +203,51 @@ TEST_F(PartCallbacksTest, ChangeOfWorkPartChecksTheNewWorkPartInModeOne) {
         logged("\n+++TalvexForKavo: my_cwp_callback work_part_name = " + folder_ + "/second.prt"));
 }
 
-// An object-interface failure escapes to the host, but the callback's host
-// bracket is closed on the way out.
-TEST_F(PartCallbacksTest, EscapingExceptionStillClosesTheHostBracket) {
-    open_part();
-    setenv("TALVEX_CALLBACK_DeleteAttributes", "MODIP", 1);
-    standin::set_fault("KavoObject::DeleteAttributeByTypeAndTitle", 4711);
-    const tag_t part = RQ_ASSEM_ask_work_part();
-    EXPECT_THROW(my_modify_callback(RQ_modified_part_reason, &part, nullptr),
-                 KavoOpen::KavoException);
+// An object-interface exception thrown by an action stays in the plug-in: the
+// syslog tells it with its source line and file, the action is not traced as
+// passed, the next action and the save check still run, and the bracket is
+// closed.
+TEST_F(PartCallbacksTest, ThrowingActionIsLoggedAndTheSaveCheckStillRuns) {
+    const tag_t part = open_part();
+    setenv("TALVEX_CALLBACK_SetLineWidthPreferences", "SAVEP", 1);
+    setenv("TALVEX_CALLBACK_Structure_sync", "SAVEP", 1);
+    setenv("TALVEX_SAVE_CALLBACK_ACTION", "1", 1);
+    standin::set_variable("KVTX_outdir", folder_ + "/");
+    for (const char* width : {"THIN", "NORMAL", "THICK"})
+        standin::set_variable(
+            std::string("VRELII_CONVERT_LEGACY_") + width + "_LINEWIDTH_TO_NEW_LINEWIDTH", "5");
+    standin::set_fault("PartObject::SetLegacyLineWidthMap", 4711);
+    standin::clear_records();
+    EXPECT_EQ(my_save_callback(RQ_save_part_reason, &part, nullptr), 0);
     EXPECT_EQ(standin::open_depth(), 0);
+
+    const std::string log = kvtx_test::syslog_text();
+    const std::string thrown =
+        "\n+++TalvexForKavo: TALVEX_CALLBACK_SetLineWidthPreferences: exception: "
+        "PartObject::SetLegacyLineWidthMap failed (error 4711) (line ";
+    EXPECT_NE(log.find(thrown), std::string::npos) << log;
+    EXPECT_NE(log.find(" of kavoopen_preferences.cpp)\n"), std::string::npos);
+    EXPECT_FALSE(logged(action(3381, "TALVEX_CALLBACK_SetLineWidthPreferences --> passed\n")));
+    EXPECT_TRUE(logged(action(3395, "TALVEX_CALLBACK_Structure_sync --> passed\n")));
+    EXPECT_TRUE(kvtx_test::file_exists(folder_ + "/cb_CB2-Post.xml"));
+}
+
+// A callback check whose report cannot be named starts no run log (it would
+// be ".log" in the working folder), and the syslog says why.
+TEST_F(PartCallbacksTest, CallbackCheckWithoutReportNameStartsNoRunLog) {
+    const tag_t part = open_part();
+    setenv("TALVEX_SAVE_CALLBACK_ACTION", "1", 1);
+    standin::set_variable("KVTX_outdir", folder_ + "/" + std::string(600, 'd') + "/");
+    EXPECT_EQ(my_save_callback(RQ_save_part_reason, &part, nullptr), 0);
+    EXPECT_STREQ(glob_xml_file, "");
+    EXPECT_STREQ(program_log_file, "");
+    EXPECT_FALSE(kvtx_test::file_exists(".log"));
+    EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/cb_CB2-Post.xml.log"));
+    EXPECT_EQ(first_error_message, std::string("Programm fault [2858]"));
+    EXPECT_NE(kvtx_test::logged_text().find(
+                  "Error: no report written: the host cannot join the output folder and the "
+                  "report name"),
+              std::string::npos);
 }
 
 }  // namespace

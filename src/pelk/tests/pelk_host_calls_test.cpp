@@ -2,7 +2,7 @@
 // the readable-file test and the product-data-management session test.
 #include "pelk/pelk_general_util.hpp"
 
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // switch, the syslog prefix, '%' safety and the cut at the buffer size.
 #include "pelk/pelk_general_util.hpp"
 
-#include "utils/tests/test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

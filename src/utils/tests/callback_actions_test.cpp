@@ -8,7 +8,7 @@
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <array>
 #include <optional>

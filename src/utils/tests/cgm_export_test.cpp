@@ -6,11 +6,11 @@
 #include <rq/rq.h>
 #include <standin/testing.hpp>
 
-#include "../../../host/tests/cgm_structure.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/cgm_structure.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 
 #include <filesystem>
 #include <set>
@@ -30,9 +30,6 @@ class CgmExportTest : public kvtx_test::GlobalStateTest {
         folder_ = kvtx_test::fresh_folder("cgm_export");
         out_ = folder_ + "/cgm";
         std::filesystem::create_directories(out_);
-        copy_text(saved_sheet_list_, sheet_list);
-        copy_text(saved_dir_, cgm_extract_dir);
-        copy_text(saved_option_, cgm_def_color_option);
         copy_text(sheet_list, "_All_,_with_view_");
         copy_text(cgm_extract_dir, out_.c_str());
         copy_text(cgm_def_color_option, "-1");
@@ -40,9 +37,6 @@ class CgmExportTest : public kvtx_test::GlobalStateTest {
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
-        copy_text(sheet_list, saved_sheet_list_);
-        copy_text(cgm_extract_dir, saved_dir_);
-        copy_text(cgm_def_color_option, saved_option_);
         GlobalStateTest::TearDown();
         std::filesystem::remove_all(folder_);
     }
@@ -68,9 +62,6 @@ class CgmExportTest : public kvtx_test::GlobalStateTest {
 
     std::string folder_;
     std::string out_;
-    char saved_sheet_list_[1024] = "";
-    char saved_dir_[1024] = "";
-    char saved_option_[516] = "";
 };
 
 TEST_F(CgmExportTest, LegacyExportOfSheetsWithViews) {
@@ -136,7 +127,9 @@ TEST_F(CgmExportTest, FailingExportsAreLoggedAndTheNextSheetFollows) {
     kvtx_test::expect_matches_golden(log(), "cgm_export_failures.log");
     EXPECT_EQ(written_files(), (std::set<std::string>{"p_GOOD.cgm"}));
     EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/B.cgm"));
-    EXPECT_EQ(first_error_code, RQ_err_cgm_write);
+    // The refused sheet is the part's first error, not the scripted failure.
+    EXPECT_EQ(first_error_code, -1);
+    EXPECT_STREQ(first_error_message, "Programm fault [3591]");
 }
 
 TEST_F(CgmExportTest, PlotExportFailureIsNotReportedButJobOptionFailuresAre) {
@@ -167,6 +160,7 @@ TEST_F(CgmExportTest, NoSheetsNoLinesAndOverlongNamesNoFile) {
     EXPECT_EQ(extract_cgm_files(prefix.c_str()), 0);
     EXPECT_NE(log().find("Error: CGM file name too long for SHEET"), std::string::npos);
     EXPECT_TRUE(written_files().empty());
+    EXPECT_STREQ(first_error_message, "Programm fault [3590]");
     // 515 characters fit the file name, but not the path: the join refuses it.
     const std::string fitting(505, 'p');
     EXPECT_EQ(extract_cgm_files(fitting.c_str()), 0);

@@ -3,7 +3,7 @@
 #include <rq/rq.h>
 #include <standin/testing.hpp>
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 #include "utils/part_operations.hpp"
 
 #include <string>

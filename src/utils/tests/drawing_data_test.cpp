@@ -7,8 +7,8 @@
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 
 #include <string>
 
@@ -25,19 +25,13 @@ class DrawingDataTest : public kvtx_test::GlobalStateTest {
         report_ = folder_ + "/report.xml";
         copy_text(glob_xml_file, report_.c_str());
     }
-    void open_sample(const std::string& leaf) {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
-        tag_t part = NULL_TAG;
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
-    }
     std::string report() { return kvtx_test::read_file(report_); }
 
     std::string folder_, report_;
 };
 
 TEST_F(DrawingDataTest, DraftingSampleGivesTheGoldenSection) {
-    open_sample("drafting.prt");
+    kvtx_test::open_sample_part("drafting.prt");
     EXPECT_EQ(write_drawing_data(), 0);
     kvtx_test::expect_matches_golden(report(), "drawing_data_drafting.xml");
     EXPECT_EQ(first_error_code, 0);  // this section checks no call

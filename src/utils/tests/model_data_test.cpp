@@ -3,13 +3,15 @@
 // prototype analysis' densities and its failure paths.
 #include "utils/model_data.hpp"
 
+#include "utils/mass_props.hpp"
+
 #include <rq/rq.h>
 #include <standin/model_testing.hpp>
 #include <standin/testing.hpp>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 #include "utils/xml_writer.hpp"
 
 #include <string>
@@ -117,15 +119,9 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         copy_text(glob_xml_file, report_.c_str());
         testing::internal::CaptureStdout();  // write_log copies every message there
         init_program_log_file(log_.c_str());
-        saved_accuracy_ = mass_props_accuracy;
-        saved_save_mode_ = save_work_part_mode;
-        mass_props_accuracy = 0.99;
-        save_work_part_mode = 0;
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
-        mass_props_accuracy = saved_accuracy_;
-        save_work_part_mode = saved_save_mode_;
         GlobalStateTest::TearDown();
     }
 
@@ -143,14 +139,6 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         return density;
     }
     std::string report() { return kvtx_test::read_file(report_); }
-    // Opens a part of the repository's samples, with all its children.
-    void open_sample(const std::string& leaf) {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
-        tag_t part = NULL_TAG;
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part, &status), 0);
-        EXPECT_EQ(status.failed, 0);
-    }
     // A part whose bodies are all occurrences: no body list, no prototype analysis.
     static void expect_no_own_bodies(const std::string& text) {
         EXPECT_NE(text.find("       <Bodies>\n       </Bodies>\n"), std::string::npos);
@@ -166,8 +154,6 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
     }
 
     std::string folder_, report_, log_;
-    double saved_accuracy_ = 0.99;
-    int saved_save_mode_ = 0;
 };
 
 int count_of(const std::string& text, const std::string& piece) {
@@ -412,7 +398,7 @@ namespace {
 
 // The sample part of the repository loads and reports its statuses and layers.
 TEST_F(ModelDataTest, RepositorySamplePartReportsItsModel) {
-    ASSERT_NO_FATAL_FAILURE(open_sample("model_refsets.prt"));
+    ASSERT_NO_FATAL_FAILURE(kvtx_test::open_sample_part("model_refsets.prt"));
 
     write_model_data();
     const std::string text = report();
@@ -436,7 +422,7 @@ TEST_F(ModelDataTest, RepositorySamplePartReportsItsModel) {
 // The sample assembly: its two covers are occurrences loaded with it; the
 // entire part analyses them without features, the part has no own bodies.
 TEST_F(ModelDataTest, RepositoryAssemblyAnalysesItsOccurrences) {
-    ASSERT_NO_FATAL_FAILURE(open_sample("cover_stack.prt"));
+    ASSERT_NO_FATAL_FAILURE(kvtx_test::open_sample_part("cover_stack.prt"));
 
     write_model_data();
     const std::string text = report();

@@ -1,7 +1,7 @@
 // Named timer slots and their statistic, measured with the host's fixed clock.
 #include "utils/named_timers.hpp"
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 

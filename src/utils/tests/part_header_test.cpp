@@ -7,8 +7,8 @@
 #include <string>
 
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 #include "utils/run_log.hpp"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "utils/memory_status.hpp"
 #include "utils/xml_writer.hpp"
 
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 
 #include "common/text_buffer.hpp"
 
@@ -20,24 +20,9 @@
 
 namespace {
 
-// Saves the settings and run data these tests change and puts them back.
 class ReportFrameTest : public kvtx_test::GlobalStateTest {
   protected:
-    void SetUp() override {
-        GlobalStateTest::SetUp();
-        copy_text(saved_action_, action_list);
-        copy_text(saved_detail_, detail_option);
-        copy_text(saved_build_, build_date_time);
-    }
     void TearDown() override {
-        copy_text(action_list, saved_action_);
-        copy_text(detail_option, saved_detail_);
-        copy_text(build_date_time, saved_build_);
-        for (char* text :
-             {start_load_part_date_time, end_load_part_date_time, start_load_part_memory,
-              end_load_part_memory, start_update_date_time, end_update_date_time}) {
-            text[0] = '\0';
-        }
         ::unsetenv("KAVOHOST_SYSLOG");
         GlobalStateTest::TearDown();
     }
@@ -47,11 +32,6 @@ class ReportFrameTest : public kvtx_test::GlobalStateTest {
         copy_text(glob_xml_file, report.c_str());
         return report;
     }
-
-  private:
-    char saved_action_[1024] = "";
-    char saved_detail_[1024] = "";
-    char saved_build_[256] = "";
 };
 
 TEST_F(ReportFrameTest, HeaderValuesAreWrittenUnescaped) {

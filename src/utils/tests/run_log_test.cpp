@@ -2,7 +2,7 @@
 // record of check_rq_result.
 #include "utils/run_log.hpp"
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +104,25 @@ TEST_F(RunLogTest, OverlongMessageIsCutAt1023Characters) {
     const std::string long_text(3000, 'm');
     write_log("", "%s", long_text.c_str());
     EXPECT_EQ(logged_messages(), std::vector<std::string>{std::string(1023, 'm')});
+    // A cut message keeps the line end that its format closes with.
+    standin::clear_records();
+    write_log("", "[%d] name: %s\n", 2541, long_text.c_str());
+    const std::vector<std::string> cut = logged_messages();
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0].size(), 1023u);
+    EXPECT_EQ(cut[0].back(), '\n');
+}
+
+// The longest fields of a result line (name and first-error text of 1023
+// characters, report name of 515) still give the whole line with its code.
+TEST_F(RunLogTest, ResultLineHoldsTheLongestFields) {
+    const std::string file = kvtx_test::fresh_folder("runlog_result_line") + "/result.txt";
+    const std::string name(1023, 'n');
+    const std::string message(1023, 'e');
+    const std::string report(515, 'r');
+    write_result_line(file.c_str(), "%s;%d;%s;%s", name.c_str(), -2147483647 - 1, message.c_str(),
+                      report.c_str());
+    EXPECT_EQ(kvtx_test::read_file(file), name + ";-2147483648;" + message + ";" + report + "\n");
 }
 
 TEST_F(RunLogTest, CheckRqResultKeepsFirstErrorAndFlagsRepeatedMassProperty) {

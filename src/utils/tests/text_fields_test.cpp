@@ -4,6 +4,7 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include <string>
 
 namespace {
+
+// Tests that change a run setting.
+class TextFieldsSettingsTest : public kvtx_test::GlobalStateTest {};
 
 std::string field(const char* text, int index, char delimiter = ',') {
     char out[1024] = "stale";
@@ -63,14 +67,11 @@ TEST(TextFieldsTest, RemoveBlanksRemovesOnlyBlanks) {
     EXPECT_STREQ(tabs, "a\tb");
 }
 
-TEST(TextFieldsTest, CountDetailOptionsCountsCommas) {
-    char saved[1024];
-    copy_text(saved, detail_option);
+TEST_F(TextFieldsSettingsTest, CountDetailOptionsCountsCommas) {
     copy_text(detail_option, "");
     EXPECT_EQ(count_detail_options(), 1);
     copy_text(detail_option, "25,26,63");
     EXPECT_EQ(count_detail_options(), 3);
-    copy_text(detail_option, saved);
 }
 
 TEST(TextFieldsTest, CopyFromPosition) {

@@ -8,8 +8,8 @@
 
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
-#include "golden_support.hpp"
-#include "test_support.hpp"
+#include "support/golden_support.hpp"
+#include "support/test_support.hpp"
 
 #include <string>
 
@@ -23,20 +23,14 @@ class UpdateOperationsTest : public kvtx_test::GlobalStateTest {
     void SetUp() override {
         GlobalStateTest::SetUp();
         folder_ = kvtx_test::fresh_folder("update_operations");
-        copy_text(saved_sheet_list_, sheet_list);
         copy_text(sheet_list, "_All_,_with_view_");
         testing::internal::CaptureStdout();  // write_log copies every message there
     }
     void TearDown() override {
         testing::internal::GetCapturedStdout();
-        copy_text(sheet_list, saved_sheet_list_);
         GlobalStateTest::TearDown();
     }
-    void open_sample() {
-        const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/drafting.prt";
-        RQ_PART_load_status_t status{};
-        ASSERT_EQ(RQ_PART_open(sample.c_str(), &part_, &status), 0);
-    }
+    void open_sample() { kvtx_test::open_sample_part("drafting.prt", &part_); }
     void open(const PartBuilder& b) {
         part_ = b.open(folder_ + "/part.prt");
         ASSERT_NE(part_, NULL_TAG);
@@ -92,7 +86,6 @@ class UpdateOperationsTest : public kvtx_test::GlobalStateTest {
     }
 
     std::string folder_;
-    char saved_sheet_list_[1024] = "";
     tag_t part_ = NULL_TAG;
 };
 

@@ -4,7 +4,7 @@
 
 #include "utils/text_fields.hpp"
 
-#include "test_support.hpp"
+#include "support/test_support.hpp"
 
 #include "common/text_buffer.hpp"
 

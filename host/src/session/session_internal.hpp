@@ -1,0 +1,22 @@
+// Reset entry points of the host's own files, called by reset_session.
+#pragma once
+
+#include <rq/rq.h>
+
+namespace standin {
+
+void run_reset_hooks();
+void reset_records();  // syslog.cpp, listing.cpp
+void reset_listing();
+void clear_listing_entries();
+void reset_timers();    // timers.cpp
+void reset_settings();  // settings.cpp
+void reset_parts();     // parts.cpp
+
+// Session settings a host takes from its environment (settings.cpp): the
+// assembly load options over `options` (KAVOHOST_ASSEM_OPTIONS) and a pattern
+// flag over `flag` (KAVOHOST_PATTERN_ARCHIVING, KAVOHOST_PATTERN_SHADING).
+void apply_env_assem_options(RQ_ASSEM_options_t& options);
+void apply_env_flag(const char* variable, logical& flag);
+
+}  // namespace standin

@@ -1,0 +1,115 @@
+// Test support shared by the check tool's unit tests: one call that puts the
+// host session and every process global back to its start state, a fixture
+// that uses it, and small file and syslog helpers.
+#pragma once
+
+#include <rq/rq.h>
+#include <standin/testing.hpp>
+
+#include "common/run_settings.hpp"
+#include "driver/process_state.hpp"
+#include "pelk/pelk_general_util.hpp"
+#include "utils/named_timers.hpp"
+#include "utils/run_log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kvtx_test {
+
+// The host session and every process global of the check tool back to their
+// start state.
+inline void reset_global_state() {
+    standin::reset_session();
+    reset_process_state();
+}
+
+inline std::string read_file(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+inline bool file_exists(const std::string& name) {
+    return std::filesystem::exists(name);
+}
+
+// The host's fail message for a code.
+inline std::string host_fail_message(int code) {
+    char message[133] = "";
+    RQ_get_fail_message(code, message);
+    return message;
+}
+
+// The messages of write_log's syslog lines so far, in order.
+inline std::vector<std::string> logged_messages() {
+    static const std::regex kLine(R"(\n\+\+\+KavoTalvex \[[0-9 :.-]{19}\]: ([\s\S]*)\n)");
+    std::vector<std::string> messages;
+    for (const std::string& entry : standin::syslog_entries()) {
+        std::smatch match;
+        if (std::regex_match(entry, match, kLine)) messages.push_back(match[1]);
+    }
+    return messages;
+}
+
+// Every syslog entry so far, joined as written.
+inline std::string syslog_text() {
+    std::string text;
+    for (const std::string& entry : standin::syslog_entries()) text += entry;
+    return text;
+}
+
+// Those messages as one text, a line each.
+inline std::string logged_text() {
+    std::string text;
+    for (const std::string& message : logged_messages()) text += message + "\n";
+    return text;
+}
+
+// Opens samples/parts/<leaf> of the source tree with all its children;
+// `part` (if given) gets its tag.
+inline void open_sample_part(const std::string& leaf, tag_t* part = nullptr) {
+    const std::string sample = std::string(KVTX_SOURCE_DIR) + "/samples/parts/" + leaf;
+    RQ_PART_load_status_t status{};
+    tag_t opened = NULL_TAG;
+    ASSERT_EQ(RQ_PART_open(sample.c_str(), &opened, &status), 0);
+    EXPECT_EQ(status.failed, 0) << leaf;
+    if (part) *part = opened;
+}
+
+#ifdef KAVOTALVEX_PLUGIN
+inline constexpr const char kFormName[] = "plugin";
+#else
+inline constexpr const char kFormName[] = "console";
+#endif
+
+// A fresh, empty folder for one test; the name carries the form and the
+// process id, since ctest runs the tests of both forms side by side.
+inline std::string fresh_folder(const std::string& name) {
+    std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) /
+                                   (name + "_" + kFormName + "_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
+
+// Resets the global state around each test and keeps a host session open.
+class GlobalStateTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        reset_global_state();
+        RQ_initialize();
+    }
+    void TearDown() override { reset_global_state(); }
+};
+
+}  // namespace kvtx_test
