@@ -182,7 +182,7 @@ def rounds_for(size, repeat):
     """Small parts take more rounds: their runs are short and noisy."""
     if repeat is not None:
         return repeat
-    return 1 if size >= 1000000 else 3 if size >= 100000 else 5
+    return 2 if size >= 1000000 else 5
 
 
 def main():
@@ -191,7 +191,7 @@ def main():
     parser.add_argument("--build", default=os.path.join(REPO, "build", "default"))
     parser.add_argument("--workdir", default="/tmp/kvtx_scale")
     parser.add_argument("--repeat", type=int,
-                        help="rounds per size, each figure the best (default 5 to 1 by size)")
+                        help="rounds per size, each figure the best (default 5, at 1M 2)")
     parser.add_argument("--keep", action="store_true", help="keep parts and reports")
     args = parser.parse_args()
 
