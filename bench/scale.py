@@ -18,8 +18,9 @@ memory (maximum resident set) of the whole run, also per object.
                    [--build build/default] [--workdir /tmp/kvtx_scale] [--keep]
 
 The console program and kvtx_scale_floor must be built (cmake --build --preset
-default). Generated parts and reports go to the work folder, which is removed
-afterwards unless --keep is given. A 1M-object part takes about 200 MB, its
+default). Generated parts go to the work folder, the reports of each size to its
+folder n<size> there (emptied first); unless --keep is
+given they are removed afterwards (and the folder, when this run made it). A 1M-object part takes about 200 MB, its
 report about 900 MB.
 """
 
@@ -200,8 +201,11 @@ def main():
     for program in (kavotalvex, floor_program):
         if not os.access(program, os.X_OK):
             sys.exit(f"{program} is not built (cmake --build --preset default)")
+    made_workdir = not os.path.isdir(args.workdir)
     os.makedirs(args.workdir, exist_ok=True)
-    child_part(os.path.join(args.workdir, "scale_child.prt"))
+    part = os.path.join(args.workdir, "scale.prt")
+    child = os.path.join(args.workdir, "scale_child.prt")
+    child_part(child)
 
     print(f"{'objects':>9} {'whole s':>8} {'open s':>7} {'check s':>8} {'lines':>10}"
           f" {'us/line':>8} {'floor s':>8} {'ratio':>6} {'whole/floor':>11} {'peak MB':>8}"
@@ -211,7 +215,6 @@ def main():
         folder = os.path.join(args.workdir, f"n{size}")
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
-        part = os.path.join(args.workdir, "scale.prt")
         objects = generate_part(part, size)
         result = measure((kavotalvex, floor_program), part, folder,
                          rounds_for(size, args.repeat))
@@ -226,8 +229,12 @@ def main():
               flush=True)
         if not args.keep:
             shutil.rmtree(folder)
-    if not args.keep:
-        shutil.rmtree(args.workdir, ignore_errors=True)
+    if not args.keep:  # only what this run made
+        for made in (part, child):
+            if os.path.exists(made):
+                os.remove(made)
+        if made_workdir and not os.listdir(args.workdir):
+            os.rmdir(args.workdir)
     return 1 if failed else 0
 
 
