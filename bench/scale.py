@@ -19,9 +19,9 @@ memory (maximum resident set) of the whole run, also per object.
 
 The console program and kvtx_scale_floor must be built (cmake --build --preset
 default). Generated parts go to the work folder, the reports of each size to its
-folder n<size> there (emptied first); unless --keep is
-given they are removed afterwards (and the folder, when this run made it). A 1M-object part takes about 200 MB, its
-report about 900 MB.
+folder n<size> there (emptied first); unless --keep is given they are removed
+afterwards (and the work folder, when this run made it). A 1M-object part takes
+about 200 MB, its report about 900 MB.
 """
 
 import argparse
