@@ -29,19 +29,14 @@ struct DependentIndex {
     std::unordered_map<tag_t, std::vector<tag_t>> by_view;
 };
 
+// Dropped with the session: the hook is registered at the first use.
 std::unordered_map<tag_t, DependentIndex>& dependent_indexes() {
-    static auto* indexes = new std::unordered_map<tag_t, DependentIndex>();
+    static auto* indexes = [] {
+        add_reset_hook([] { dependent_indexes().clear(); });
+        return new std::unordered_map<tag_t, DependentIndex>();
+    }();
     return *indexes;
 }
-
-void clear_dependent_indexes() {
-    dependent_indexes().clear();
-}
-
-struct Installer {
-    Installer() { add_reset_hook(clear_dependent_indexes); }
-};
-const Installer installer;
 
 const DependentIndex& dependents_of(const Part& part) {
     DependentIndex& index = dependent_indexes()[part.tag];
