@@ -330,6 +330,19 @@ TEST_F(PartFileTest, FaultsByCallHandleCountAndEnvironmentFile) {
     standin::reset_session();
     EXPECT_EQ(RQ_get_release(&text), 0);
     RQ_free(text);
+
+    // A fault file nested too deep, or a device, is ignored like a missing one.
+    write_file(path("deep_faults.json"),
+               R"([{"call": "RQ_get_release", "code": 8, "x": )" + std::string(5000, '[') +
+                   std::string(5000, ']') + "}]");
+    for (const char* file : {"deep_faults.json", "/dev/zero"}) {
+        standin::reset_session();
+        ::setenv("KAVOHOST_FAULTS", file[0] == '/' ? file : path(file).c_str(), 1);
+        EXPECT_EQ(RQ_get_release(&text), 0) << file;
+        RQ_free(text);
+        ::unsetenv("KAVOHOST_FAULTS");
+    }
+    standin::reset_session();
 }
 
 TEST_F(PartFileTest, BuilderRoundTripAndLoadWithoutWorkPart) {

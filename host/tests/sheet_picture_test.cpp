@@ -9,9 +9,9 @@
 #include <string>
 
 #include "cgm_picture_decoder.hpp"
-#include "support/cgm_structure.hpp"
 #include "drafting/cgm/clipping.hpp"
 #include "host_fixture.hpp"
+#include "support/cgm_structure.hpp"
 
 namespace {
 

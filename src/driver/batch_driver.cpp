@@ -4,6 +4,7 @@
 #include "driver/batch_driver.hpp"
 
 #include <rq/rq.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -228,19 +229,34 @@ void check_list_part(const char* line) {
         write_log(program_log_file, "[%d] done close all parts", kLineDoneCloseAll);
 }
 
-// Reads one line of any length; false at the end of the file.
-bool read_line(std::FILE* file, std::string& line) {
+// Reads one line of any length and keeps at most `keep` characters of it, so
+// that an endless line takes no memory; false at the end of the file.
+bool read_line(std::FILE* file, std::string& line, std::size_t keep) {
     line.clear();
+    bool any = false;
     int character = 0;
     while ((character = std::fgetc(file)) != EOF) {
+        any = true;
         if (character == '\n') return true;
-        line.push_back(static_cast<char>(character));
+        if (line.size() < keep) line.push_back(static_cast<char>(character));
     }
-    return !line.empty();
+    return any;
 }
 
+}  // namespace
+
+std::FILE* open_part_list(const char* name) {
+    struct stat info {};
+    if (stat(name, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
+        return nullptr;
+    }
+    return std::fopen(name, "r");
+}
+
+namespace {
+
 int check_part_list() {
-    std::FILE* list = std::fopen(part_list_file, "r");
+    std::FILE* list = open_part_list(part_list_file);
     if (list == nullptr) {
         write_log(program_log_file, "Error: Could not open %s\n", part_list_file);
         return kPartListFailure;
@@ -249,7 +265,9 @@ int check_part_list() {
     // writes to itself (named as result file or run log) cannot grow for ever.
     std::vector<std::string> lines;
     std::string line;
-    while (read_line(list, line)) lines.push_back(line);
+    // One character more than fits, and a CR before the line end, tell a
+    // line that is too long from one that just fits.
+    while (read_line(list, line, kListLineSize + 1)) lines.push_back(line);
     std::fclose(list);
 
     for (std::string& part_name : lines) {

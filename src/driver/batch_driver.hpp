@@ -2,6 +2,8 @@
 // every part of the part list.
 #pragma once
 
+#include <cstdio>
+
 // The code of a run that an exception ended.
 inline constexpr int kGeneralFault = -4711;
 
@@ -12,3 +14,7 @@ int run_start_of_program();
 extern "C" int StartOfProgram();
 
 int create_drawing_snapshot();
+
+// Opens the part list for reading: a file or a pipe, never a folder or a
+// device (such as /dev/zero) that would be read for ever. nullptr when not.
+std::FILE* open_part_list(const char* name);

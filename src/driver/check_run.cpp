@@ -107,10 +107,11 @@ struct ReportNames {
 constexpr char kNameTooLong[] = "the report name does not fit";
 constexpr char kNoPartName[] = "the part has no name";
 
-// No report for this part: every name empty, and the reason kept.
+// No report for this part: the report's names empty, and the reason kept.
+// The CGM files keep the part's own prefix: a part with a name loses none of
+// them, and one without has none to name.
 void refuse_report_names(ReportNames& names, const char* failure) {
     names.report_name[0] = '\0';
-    names.cgm_prefix[0] = '\0';
     names.full_name[0] = '\0';
     copy_text(names.failure, failure);
 }
@@ -404,8 +405,10 @@ int check_one_part(const char* part_name) {
     const bool console_trace = console_trace_switch();
     reset_result_status();
 
+    // A name the host could not give is no name: it cannot name a report.
     char work_part_name[kNameSize] = "";
-    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
+    if (RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name) != 0)
+        work_part_name[0] = '\0';
     if (debug_trace_on == 1) {
         write_log(program_log_file, "[%d] partname = #%s#", kLinePartName, work_part_name);
     }
@@ -422,7 +425,10 @@ int check_one_part(const char* part_name) {
     } else {
         name_native_report(work_part_name, console_trace, names);
     }
-    if (work_part_name[0] == '\0') refuse_report_names(names, kNoPartName);
+    if (work_part_name[0] == '\0') {
+        refuse_report_names(names, kNoPartName);
+        names.cgm_prefix[0] = '\0';
+    }
 
     copy_text(glob_xml_file, names.full_name);
     write_log(program_log_file, "\n[%d] Info: glob_xml_file = %s", kLineGlobXmlFile, glob_xml_file);
@@ -451,7 +457,13 @@ int check_one_part(const char* part_name) {
 
     if (cgm_extract_dir[0] != '\0') {
         log_text(kStepRuler.text);
-        extract_cgm_files(names.cgm_prefix);
+        // Without a prefix every sheet file would be "_<sheet>.cgm", and each
+        // such part would overwrite the last one's.
+        if (names.cgm_prefix[0] != '\0') {
+            extract_cgm_files(names.cgm_prefix);
+        } else {
+            log_text("Error: no CGM files written: the part has no name");
+        }
         log_text(kStepRuler.text);
         // A sheet the export could not write is the part's first error when
         // the check itself had none.

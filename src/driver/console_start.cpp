@@ -6,7 +6,6 @@
 #include "driver/console_start.hpp"
 
 #include <rq/rq.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -103,11 +102,9 @@ int complete_output_folder() {
     return 0;
 }
 
-// The part list must open as a file; a folder does not count.
+// The part list must open as a file or a pipe; a folder or a device does not count.
 bool part_list_opens(const char* name) {
-    struct stat info {};
-    if (stat(name, &info) == 0 && S_ISDIR(info.st_mode)) return false;
-    std::FILE* file = std::fopen(name, "r");
+    std::FILE* file = open_part_list(name);
     if (file == nullptr) return false;
     std::fclose(file);
     return true;

@@ -265,14 +265,21 @@ void run_change_work_part_check(const char* work_part_name) {
     StartOfProgram();
 }
 
-// Steps 2 to 6 of every callback, inside its bracket; the event part's name
-// goes to event_part_name.
-void trace_event_and_run_actions(const PartEvent& event, const void* application_data,
-                                 char (&event_part_name)[kPartNameSize]) {
+// The opening traces of every callback; the event part's name goes to
+// event_part_name.
+void trace_event(const PartEvent& event, const void* application_data,
+                 char (&event_part_name)[kPartNameSize]) {
     pelk_syslog_printf("\n+++%s:[CALLBACK]%s", program_name, kCallbackRuler.text);
     ask_event_part_name(application_data, event_part_name);
     pelk_syslog_printf(event.event_line, program_name, event_part_name);
     pelk_printf_nl(event.printer_line, program_name);
+}
+
+// Steps 2 to 6 of every callback, inside its bracket; the event part's name
+// goes to event_part_name.
+void trace_event_and_run_actions(const PartEvent& event, const void* application_data,
+                                 char (&event_part_name)[kPartNameSize]) {
+    trace_event(event, application_data, event_part_name);
     if (has_work_part()) {
         run_callback_actions(event.reason_code);
     } else {
@@ -292,11 +299,8 @@ int run_common_callback(const PartEvent& event, const void* application_data) {
 // The change-of-work-part callback inside its bracket: its traces, the
 // actions and, when chosen, the check of the new work part.
 void trace_change_of_work_part(const void* application_data) {
-    pelk_syslog_printf("\n+++%s:[CALLBACK]%s", program_name, kCallbackRuler.text);
-    char part_name[kPartNameSize];
-    ask_event_part_name(application_data, part_name);
-    pelk_syslog_printf(kChangeWork.event_line, program_name, part_name);
-    pelk_printf_nl(kChangeWork.printer_line, program_name);
+    char part_name[kPartNameSize] = "";
+    trace_event(kChangeWork, application_data, part_name);
 
     char work_part_name[kPartNameSize] = "";
     RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);

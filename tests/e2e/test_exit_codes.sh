@@ -28,6 +28,10 @@ compare_golden stdout.txt runlog_stdout.txt
 run_kavotalvex -partList=samples -log=folder.log
 expect_exit -4
 compare_golden folder.log partlist_folder.log
+# A device, read for ever, is no part list either.
+run_kavotalvex -partList=/dev/zero -log=device.log
+expect_exit -4
+compare_golden device.log partlist_device.log
 run_kavotalvex -Action=CgmImportToKavoPartFile -CgmtoPartFile=samples/parts/cover.prt \
     -log=cgm_exists.log
 expect_exit -4

@@ -7,6 +7,7 @@
 #include <standin/testing.hpp>
 
 #include "common/run_settings.hpp"
+#include "common/text_buffer.hpp"
 #include "driver/process_state.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/named_timers.hpp"
@@ -21,6 +22,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvtx_test {
@@ -102,6 +104,27 @@ inline std::string fresh_folder(const std::string& name) {
     return folder.string();
 }
 
+// The CGM import mode's settings: the template, the new part, the two files
+// on their layers in colours 1 and 5, and the second file's offset.
+struct ImportSettings {
+    std::string part_template, new_part, first_file, second_file;
+    int first_layer = 1, second_layer = 2;
+    double x_offset = 0.05, y_offset = 0.025;
+};
+
+inline void apply_import_settings(const ImportSettings& settings) {
+    copy_text(cgm_part_template, settings.part_template.c_str());
+    copy_text(cgm_topartfile, settings.new_part.c_str());
+    copy_text(cgm1_file, settings.first_file.c_str());
+    copy_text(cgm2_file, settings.second_file.c_str());
+    cgm1_layer_number = settings.first_layer;
+    cgm2_layer_number = settings.second_layer;
+    cgm1_color_number = 1;
+    cgm2_color_number = 5;
+    cgm2_xoffset = settings.x_offset;
+    cgm2_yoffset = settings.y_offset;
+}
+
 // Resets the global state around each test and keeps a host session open.
 class GlobalStateTest : public ::testing::Test {
   protected:
@@ -110,6 +133,44 @@ class GlobalStateTest : public ::testing::Test {
         RQ_initialize();
     }
     void TearDown() override { reset_global_state(); }
+};
+
+// A fresh folder of the test's own and an empty report in it, the report file
+// that the report sections write to.
+class ReportTest : public GlobalStateTest {
+  protected:
+    explicit ReportTest(std::string folder_name) : folder_name_(std::move(folder_name)) {}
+    void SetUp() override {
+        GlobalStateTest::SetUp();
+        folder_ = fresh_folder(folder_name_);
+        report_ = folder_ + "/report.xml";
+        copy_text(glob_xml_file, report_.c_str());
+    }
+    std::string report() const { return read_file(report_); }
+
+    std::string folder_, report_;
+
+  private:
+    std::string folder_name_;
+};
+
+// The same with a run log in the folder; write_log's copies of the messages
+// on stdout are captured, so that the test output stays readable.
+class LoggedReportTest : public ReportTest {
+  protected:
+    using ReportTest::ReportTest;
+    void SetUp() override {
+        ReportTest::SetUp();
+        log_ = folder_ + "/run.log";
+        testing::internal::CaptureStdout();
+        init_program_log_file(log_.c_str());
+    }
+    void TearDown() override {
+        testing::internal::GetCapturedStdout();
+        ReportTest::TearDown();
+    }
+
+    std::string log_;
 };
 
 }  // namespace kvtx_test

@@ -4,7 +4,7 @@
 // object keeps its class; they read the store on every call.
 #include <kavoopen/kavoopen.hpp>
 
-#include "kavoopen/evaluated_text.hpp"
+#include "kavoopen/kavoopen_annotations.hpp"
 #include "parts/store.hpp"
 #include "session/faults.hpp"
 

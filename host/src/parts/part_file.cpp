@@ -1,9 +1,6 @@
 // Reading and writing part files (format: docs/part-format.md).
 #include "parts/part_file.hpp"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +11,7 @@
 
 #include "parts/payload_reader.hpp"
 #include "session/faults.hpp"
+#include "session/json_input.hpp"
 #include "session/text_encoding.hpp"
 
 namespace standin {
@@ -23,10 +21,9 @@ constexpr const char* format_name = "kavo-part";
 constexpr int format_version = 1;
 constexpr std::size_t max_name = 30;
 constexpr std::size_t max_title = 255;
-// Limits of what a part file may hold (docs/part-format.md, Limits): the
-// reader refuses deeper nesting before it parses, and ids beyond the largest
-// whole number a JSON number holds exactly everywhere.
-constexpr std::size_t max_nesting = 100;
+// Limits of what a part file may hold (docs/part-format.md, Limits): nesting
+// is bounded by read_json_file, and ids by the largest whole number a JSON
+// number holds exactly everywhere.
 constexpr std::int64_t max_object_id = (std::int64_t{1} << 53) - 1;
 
 struct FormatError {
@@ -142,31 +139,6 @@ const std::set<std::string>& part_keys() {
 
 std::string max_id_text() {
     return std::to_string(max_object_id);
-}
-
-// True when brackets and braces outside of texts nest deeper than the limit;
-// a deeper file is refused before the JSON reader walks into it.
-bool nests_too_deep(const std::string& bytes) {
-    std::size_t depth = 0;
-    bool in_text = false;
-    bool escaped = false;
-    for (char c : bytes) {
-        if (in_text) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                in_text = false;
-        } else if (c == '"') {
-            in_text = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > max_nesting) return true;
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return false;
 }
 
 // ---- attributes -------------------------------------------------------------
@@ -644,34 +616,28 @@ const std::string& last_part_file_error() {
 
 int read_part_file(const std::string& path, const std::string& part_name, Part** part,
                    std::string& error) {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
-        return fail_with(RQ_err_file_not_found, "no part file \"" + path + "\"", error);
-    }
-    if (S_ISDIR(info.st_mode) || ::access(path.c_str(), R_OK) != 0) {
-        return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
-                         error);
-    }
-    // A device or a pipe could give bytes without end or none for ever.
-    if (!S_ISREG(info.st_mode)) {
-        return fail_with(RQ_err_file_unreadable,
-                         "part file \"" + path + "\" cannot be read: it is no regular file", error);
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    if (!in && !in.eof()) {
-        return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
-                         error);
-    }
-    if (nests_too_deep(buffer.str())) {
-        return fail_with(RQ_err_file_corrupt,
-                         path + ": nested deeper than " + std::to_string(max_nesting) + " levels",
-                         error);
+    std::string bytes;
+    switch (read_json_file(path, bytes)) {
+        case JsonFileProblem::none:
+            break;
+        case JsonFileProblem::missing:
+            return fail_with(RQ_err_file_not_found, "no part file \"" + path + "\"", error);
+        case JsonFileProblem::unreadable:
+            return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
+                             error);
+        case JsonFileProblem::not_regular:
+            return fail_with(RQ_err_file_unreadable,
+                             "part file \"" + path + "\" cannot be read: it is no regular file",
+                             error);
+        case JsonFileProblem::too_deep:
+            return fail_with(
+                RQ_err_file_corrupt,
+                path + ": nested deeper than " + std::to_string(kMaxJsonNesting) + " levels",
+                error);
     }
     ordered_json doc;
     try {
-        doc = ordered_json::parse(buffer.str());
+        doc = ordered_json::parse(bytes);
     } catch (const nlohmann::json::exception& e) {
         return fail_with(RQ_err_file_corrupt, path + ": not valid JSON: " + e.what(), error);
     }

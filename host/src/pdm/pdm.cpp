@@ -4,6 +4,7 @@
 
 #include "parts/parts.hpp"
 #include "session/faults.hpp"
+#include "session/json_input.hpp"
 #include "session/text_encoding.hpp"
 #include "session/text_out.hpp"
 
@@ -225,11 +226,19 @@ LornDb read_db(const std::string& location) {
         const auto slash = location.find_last_of('/');
         folder = slash == std::string::npos ? "." : location.substr(0, slash);
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw DbError{RQ_err_file_not_found, "cannot read " + file};
+    std::string bytes;
+    switch (read_json_file(file, bytes, JsonFileKinds::regular_or_pipe)) {
+        case JsonFileProblem::none:
+            break;
+        case JsonFileProblem::too_deep:
+            throw DbError{RQ_err_file_corrupt, file + " nests deeper than " +
+                                                   std::to_string(kMaxJsonNesting) + " levels"};
+        default:
+            throw DbError{RQ_err_file_not_found, "cannot read " + file};
+    }
     json doc;
     try {
-        doc = json::parse(in);  // refuses texts that are not valid UTF-8
+        doc = json::parse(bytes);  // refuses texts that are not valid UTF-8
     } catch (const json::exception& e) {
         throw DbError{RQ_err_file_corrupt, file + " is no valid JSON: " + e.what()};
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "parts/store.hpp"
+#include "session/json_input.hpp"
 #include "session/text_encoding.hpp"
 
 namespace standin {
@@ -172,14 +173,24 @@ void load_env_faults() {
     env_faults_loaded = true;
     const char* file = std::getenv("KAVOHOST_FAULTS");
     if (file == nullptr || *file == '\0') return;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "kavohost: fault file %s is missing; ignored\n", file);
-        return;
+    std::string bytes;
+    switch (read_json_file(file, bytes)) {
+        case JsonFileProblem::none:
+            break;
+        case JsonFileProblem::too_deep:
+            std::fprintf(stderr, "kavohost: fault file %s nests deeper than %zu levels; ignored\n",
+                         file, kMaxJsonNesting);
+            return;
+        case JsonFileProblem::missing:
+            std::fprintf(stderr, "kavohost: fault file %s is missing; ignored\n", file);
+            return;
+        default:
+            std::fprintf(stderr, "kavohost: fault file %s cannot be read; ignored\n", file);
+            return;
     }
     nlohmann::json doc;
     try {
-        doc = nlohmann::json::parse(in);  // refuses texts that are not valid UTF-8
+        doc = nlohmann::json::parse(bytes);  // refuses texts that are not valid UTF-8
     } catch (const nlohmann::json::exception& e) {
         std::fprintf(stderr, "kavohost: fault file %s is not valid JSON (%s); ignored\n", file,
                      e.what());

@@ -31,16 +31,14 @@ class CgmImportModeTest : public kvtx_test::GlobalStateTest {
     }
     // The import mode's settings for the files of the fixture.
     void apply_import_settings() {
-        copy_text(cgm_part_template, (folder_ + "/template.prt").c_str());
-        copy_text(cgm_topartfile, (folder_ + "/overlay.prt").c_str());
-        copy_text(cgm1_file, (folder_ + "/line.cgm").c_str());
-        copy_text(cgm2_file, (folder_ + "/line.cgm").c_str());
-        cgm1_layer_number = 4;
-        cgm2_layer_number = 4;
-        cgm1_color_number = 1;
-        cgm2_color_number = 5;
-        cgm2_xoffset = 0.5;
-        cgm2_yoffset = 0.25;
+        kvtx_test::apply_import_settings({.part_template = folder_ + "/template.prt",
+                                          .new_part = folder_ + "/overlay.prt",
+                                          .first_file = folder_ + "/line.cgm",
+                                          .second_file = folder_ + "/line.cgm",
+                                          .first_layer = 4,
+                                          .second_layer = 4,
+                                          .x_offset = 0.5,
+                                          .y_offset = 0.25});
     }
     std::string folder_;
 };

@@ -41,17 +41,13 @@ class CgmOverlayTest : public kvtx_test::GlobalStateTest {
         folder_ = kvtx_test::fresh_folder("cgm_overlay");
         export_sheet("pump_base_a.prt", folder_ + "/a.cgm");
         export_sheet("pump_base_b.prt", folder_ + "/b.cgm");
-        copy_text(cgm_part_template,
-                  (std::string(KVTX_SOURCE_DIR) + "/samples/parts/p0815_bare.prt").c_str());
-        copy_text(cgm_topartfile, (folder_ + "/overlay.prt").c_str());
-        copy_text(cgm1_file, (folder_ + "/a.cgm").c_str());
-        copy_text(cgm2_file, (folder_ + "/b.cgm").c_str());
-        cgm1_layer_number = 1;
-        cgm2_layer_number = 2;
-        cgm1_color_number = 1;
-        cgm2_color_number = 5;
-        cgm2_xoffset = kXOffset;
-        cgm2_yoffset = kYOffset;
+        kvtx_test::apply_import_settings(
+            {.part_template = std::string(KVTX_SOURCE_DIR) + "/samples/parts/p0815_bare.prt",
+             .new_part = folder_ + "/overlay.prt",
+             .first_file = folder_ + "/a.cgm",
+             .second_file = folder_ + "/b.cgm",
+             .x_offset = kXOffset,
+             .y_offset = kYOffset});
     }
     static void export_sheet(const std::string& sample, const std::string& file) {
         kvtx_test::open_sample_part(sample);

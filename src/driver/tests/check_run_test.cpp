@@ -3,6 +3,7 @@
 
 #include <standin/testing.hpp>
 
+#include <filesystem>
 #include <string>
 
 #include "common/run_settings.hpp"
@@ -62,6 +63,33 @@ TEST_F(CheckRunTest, EmptyPartNameGivesTheSameFault) {
             << call;
         EXPECT_FALSE(kvtx_test::file_exists(folder_ + "/.xml")) << call;
     }
+}
+
+// A report that cannot be named costs the part none of its CGM files; a part
+// without a name writes none, since "_<sheet>.cgm" would be overwritten by
+// the next such part.
+TEST_F(CheckRunTest, CgmFilesKeepThePartPrefixWhenTheReportHasNoName) {
+    const std::string cgm_folder = folder_ + "/cgm";
+    std::filesystem::create_directories(cgm_folder);
+    copy_text(cgm_extract_dir, cgm_folder.c_str());
+    copy_text(sheet_list, "_All_,_with_view_");
+    copy_text(cgm_def_color_option, "-1");
+    kvtx_test::open_sample_part("drafting.prt");
+    testing::internal::CaptureStdout();
+
+    copy_text(global_outdir, (folder_ + "/" + std::string(600, 'd') + "/").c_str());
+    EXPECT_EQ(check_one_part("drafting.prt"), -1);
+    EXPECT_STREQ(first_error_message, "Programm fault [2858]");
+    EXPECT_TRUE(kvtx_test::file_exists(cgm_folder + "/drafting_SHT1.cgm"));
+
+    copy_text(global_outdir, (folder_ + "/").c_str());
+    standin::set_fault("RQ_PART_ask_part_name", 77);
+    EXPECT_EQ(check_one_part("drafting.prt"), -1);
+    standin::clear_faults();
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(kvtx_test::file_exists(cgm_folder + "/_SHT1.cgm"));
+    EXPECT_NE(kvtx_test::logged_text().find("Error: no CGM files written: the part has no name"),
+              std::string::npos);
 }
 
 }  // namespace

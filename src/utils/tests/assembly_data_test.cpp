@@ -26,20 +26,9 @@ int count_of(const std::string& text, const std::string& piece) {
     return n;
 }
 
-class AssemblyDataTest : public kvtx_test::GlobalStateTest {
+class AssemblyDataTest : public kvtx_test::LoggedReportTest {
   protected:
-    void SetUp() override {
-        GlobalStateTest::SetUp();
-        folder_ = kvtx_test::fresh_folder("assembly_data");
-        report_ = folder_ + "/report.xml";
-        copy_text(glob_xml_file, report_.c_str());
-        testing::internal::CaptureStdout();  // write_log copies every message there
-        init_program_log_file((folder_ + "/run.log").c_str());
-    }
-    void TearDown() override {
-        testing::internal::GetCapturedStdout();
-        GlobalStateTest::TearDown();
-    }
+    AssemblyDataTest() : LoggedReportTest("assembly_data") {}
 
     void open_file(const std::string& file) {
         tag_t part = NULL_TAG;
@@ -47,7 +36,6 @@ class AssemblyDataTest : public kvtx_test::GlobalStateTest {
         ASSERT_EQ(RQ_PART_open(file.c_str(), &part, &status), 0);
         EXPECT_EQ(status.failed, 0);
     }
-    std::string report() { return kvtx_test::read_file(report_); }
     // A fresh report holding only the section.
     std::string section() {
         std::remove(report_.c_str());
@@ -62,8 +50,6 @@ class AssemblyDataTest : public kvtx_test::GlobalStateTest {
         }
         return lines;
     }
-
-    std::string folder_, report_;
 };
 
 // Three levels, arrangements, suppression by expression, the component

@@ -17,17 +17,9 @@ namespace {
 using nlohmann::json;
 using standin::PartBuilder;
 
-class DrawingDataTest : public kvtx_test::GlobalStateTest {
+class DrawingDataTest : public kvtx_test::ReportTest {
   protected:
-    void SetUp() override {
-        GlobalStateTest::SetUp();
-        folder_ = kvtx_test::fresh_folder("drawing_data");
-        report_ = folder_ + "/report.xml";
-        copy_text(glob_xml_file, report_.c_str());
-    }
-    std::string report() { return kvtx_test::read_file(report_); }
-
-    std::string folder_, report_;
+    DrawingDataTest() : ReportTest("drawing_data") {}
 };
 
 TEST_F(DrawingDataTest, DraftingSampleGivesTheGoldenSection) {

@@ -20,20 +20,18 @@ namespace {
 using nlohmann::json;
 using standin::PartBuilder;
 
-class EntitySectionTest : public kvtx_test::GlobalStateTest {
+class EntitySectionTest : public kvtx_test::ReportTest {
   protected:
+    EntitySectionTest() : ReportTest("entity_section") {}
     void SetUp() override {
-        GlobalStateTest::SetUp();
-        folder_ = kvtx_test::fresh_folder("entity_section");
-        report_ = folder_ + "/report.xml";
-        copy_text(glob_xml_file, report_.c_str());
+        ReportTest::SetUp();
         copy_text(log_file_in_use, (folder_ + "/run.log").c_str());
     }
     std::string section(const char* option) {
         copy_text(detail_option, option);
         std::remove(report_.c_str());
         EXPECT_EQ(write_entities(), 0);
-        return kvtx_test::read_file(report_);
+        return report();
     }
     static int syslog_count(const std::string& text) {
         const auto& entries = standin::syslog_entries();
@@ -44,8 +42,6 @@ class EntitySectionTest : public kvtx_test::GlobalStateTest {
     static tag_t tag_of(const PartBuilder& b, std::int64_t id) {
         return RQ_TAG_ask_tag_of_handle(b.handle(id).c_str());
     }
-
-    std::string folder_, report_;
 };
 
 TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {

@@ -109,21 +109,9 @@ struct SamplePart {
     }
 };
 
-class ModelDataTest : public kvtx_test::GlobalStateTest {
+class ModelDataTest : public kvtx_test::LoggedReportTest {
   protected:
-    void SetUp() override {
-        GlobalStateTest::SetUp();
-        folder_ = kvtx_test::fresh_folder("model_data");
-        report_ = folder_ + "/report.xml";
-        log_ = folder_ + "/run.log";
-        copy_text(glob_xml_file, report_.c_str());
-        testing::internal::CaptureStdout();  // write_log copies every message there
-        init_program_log_file(log_.c_str());
-    }
-    void TearDown() override {
-        testing::internal::GetCapturedStdout();
-        GlobalStateTest::TearDown();
-    }
+    ModelDataTest() : LoggedReportTest("model_data") {}
 
     tag_t open(const PartBuilder& builder, const std::string& name = "part.prt") {
         tag_t part = builder.open(folder_ + "/" + name);
@@ -138,7 +126,6 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         RQ_MODL_ask_body_density(body, 3, &density);
         return density;
     }
-    std::string report() { return kvtx_test::read_file(report_); }
     // A part whose bodies are all occurrences: no body list, no prototype analysis.
     static void expect_no_own_bodies(const std::string& text) {
         EXPECT_NE(text.find("       <Bodies>\n       </Bodies>\n"), std::string::npos);
@@ -152,8 +139,6 @@ class ModelDataTest : public kvtx_test::GlobalStateTest {
         for (const auto& entry : standin::syslog_entries()) all += entry;
         return all;
     }
-
-    std::string folder_, report_, log_;
 };
 
 int count_of(const std::string& text, const std::string& piece) {

@@ -17,14 +17,9 @@ using nlohmann::json;
 
 constexpr int kExpressionType = 7;
 
-class PartHeaderTest : public kvtx_test::GlobalStateTest {
+class PartHeaderTest : public kvtx_test::ReportTest {
   protected:
-    void SetUp() override {
-        GlobalStateTest::SetUp();
-        folder_ = kvtx_test::fresh_folder("part_header");
-        report_ = folder_ + "/report.xml";
-        copy_text(glob_xml_file, report_.c_str());
-    }
+    PartHeaderTest() : ReportTest("part_header") {}
 
     // Opens the built part as work part; the report starts empty.
     void open(const standin::PartBuilder& builder) {
@@ -32,10 +27,6 @@ class PartHeaderTest : public kvtx_test::GlobalStateTest {
             << standin::last_load_error();
     }
 
-    std::string report() const { return kvtx_test::read_file(report_); }
-
-    std::string folder_;
-    std::string report_;
     std::string builder_name_ = "part";
 };
 

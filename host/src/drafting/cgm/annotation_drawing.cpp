@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kavoopen/evaluated_text.hpp"
+#include "kavoopen/kavoopen_annotations.hpp"
 
 namespace standin::cgm {
 namespace {

@@ -47,6 +47,25 @@ void empty_element(Bytes& out, ElementCode code) {
     put_element(out, code, {});
 }
 
+void colour_index_element(Bytes& out, ElementCode code, int index) {
+    Bytes params;
+    put_colour_index(params, index);
+    put_element(out, code, params);
+}
+
+void int16_element(Bytes& out, ElementCode code, int value) {
+    Bytes params;
+    put_int16(params, value);
+    put_element(out, code, params);
+}
+
+void two_point_element(Bytes& out, ElementCode code, VdcPoint first, VdcPoint second) {
+    Bytes params;
+    put_point(params, first);
+    put_point(params, second);
+    put_element(out, code, params);
+}
+
 std::string folder_of(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -84,9 +103,7 @@ void end_picture(Bytes& out) {
 }
 
 void metafile_version(Bytes& out, int version) {
-    Bytes params;
-    put_int16(params, version);
-    put_element(out, kMetafileVersion, params);
+    int16_element(out, kMetafileVersion, version);
 }
 
 void metafile_element_list_drawing_set(Bytes& out) {
@@ -98,9 +115,7 @@ void metafile_element_list_drawing_set(Bytes& out) {
 }
 
 void maximum_colour_index(Bytes& out, int index) {
-    Bytes params;
-    put_colour_index(params, index);
-    put_element(out, kMaximumColourIndex, params);
+    colour_index_element(out, kMaximumColourIndex, index);
 }
 
 void scaling_mode_metric(Bytes& out, double millimetres) {
@@ -111,10 +126,7 @@ void scaling_mode_metric(Bytes& out, double millimetres) {
 }
 
 void vdc_extent(Bytes& out, VdcPoint first, VdcPoint second) {
-    Bytes params;
-    put_point(params, first);
-    put_point(params, second);
-    put_element(out, kVdcExtent, params);
+    two_point_element(out, kVdcExtent, first, second);
 }
 
 void background_colour(Bytes& out, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
@@ -122,9 +134,7 @@ void background_colour(Bytes& out, std::uint8_t red, std::uint8_t green, std::ui
 }
 
 void line_type(Bytes& out, int type) {
-    Bytes params;
-    put_int16(params, type);
-    put_element(out, kLineType, params);
+    int16_element(out, kLineType, type);
 }
 
 void line_width(Bytes& out, double scale_factor) {
@@ -134,28 +144,19 @@ void line_width(Bytes& out, double scale_factor) {
 }
 
 void line_colour(Bytes& out, int index) {
-    Bytes params;
-    put_colour_index(params, index);
-    put_element(out, kLineColour, params);
+    colour_index_element(out, kLineColour, index);
 }
 
 void text_colour(Bytes& out, int index) {
-    Bytes params;
-    put_colour_index(params, index);
-    put_element(out, kTextColour, params);
+    colour_index_element(out, kTextColour, index);
 }
 
 void character_height(Bytes& out, int height) {
-    Bytes params;
-    put_int16(params, height);
-    put_element(out, kCharacterHeight, params);
+    int16_element(out, kCharacterHeight, height);
 }
 
 void character_orientation(Bytes& out, VdcPoint up, VdcPoint base) {
-    Bytes params;
-    put_point(params, up);
-    put_point(params, base);
-    put_element(out, kCharacterOrientation, params);
+    two_point_element(out, kCharacterOrientation, up, base);
 }
 
 void colour_table(Bytes& out, int first, const std::vector<std::array<std::uint8_t, 3>>& colours) {
