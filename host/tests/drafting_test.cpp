@@ -142,6 +142,31 @@ TEST_F(DraftingTest, ViewDependencyFollowsTheSheetViews) {
     EXPECT_STREQ(name, "SHT1");
 }
 
+// Deleting one sheet takes its own view-dependent objects along and leaves
+// those of the other sheets dependent on their views.
+TEST_F(DraftingTest, ViewDependencyOutlivesAnotherSheetsDeletion) {
+    standin::PartBuilder b("two_sheets");
+    std::vector<std::int64_t> notes, sheets;
+    for (const char* name : {"SHT1", "SHT2"}) {
+        auto note = b.add(RQ_drafting_entity_type, 1);
+        auto view = b.add(RQ_view_type, 0, {{"name", name}, {"view", {{"objects", {note}}}}});
+        sheets.push_back(
+            b.add(RQ_drawing_type, 0, {{"name", name}, {"sheet", {{"sheet_view", view}}}}));
+        notes.push_back(note);
+    }
+    ASSERT_NE(b.open(path("two_sheets.prt")), NULL_TAG);
+    int dependent = -1;
+    char name[256] = "";
+    ASSERT_EQ(uc6409(tag_of(b, notes[0]), &dependent, name), 0);
+    EXPECT_STREQ(name, "SHT1");
+
+    ASSERT_EQ(RQ_DRAW_delete_drawing(tag_of(b, sheets[0])), 0);
+    EXPECT_NE(uc6409(tag_of(b, notes[0]), &dependent, name), 0);  // deleted with its sheet
+    ASSERT_EQ(uc6409(tag_of(b, notes[1]), &dependent, name), 0);
+    EXPECT_EQ(dependent, 1);
+    EXPECT_STREQ(name, "SHT2");
+}
+
 TEST_F(DraftingTest, DraftingDataSurvivesSaveAndLoad) {
     standin::PartBuilder b("round");
     auto point = b.add(RQ_point_type, 0);

@@ -133,6 +133,30 @@ TEST_F(DrawingsTest, DeletingASheetDeletesItsDependents) {
     EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, point)), RQ_OBJ_ALIVE);
 }
 
+// Dependents made or let go after the first deletion are seen by the next.
+TEST_F(DrawingsTest, DeletingSheetsInTurnFollowsTheirDependents) {
+    PartBuilder b = sample();
+    const std::int64_t s2_view = b.add(RQ_view_type, 0, {{"name", "W"}});
+    const std::int64_t s2 =
+        b.add(RQ_drawing_type, 0, {{"name", "S2"}, {"sheet", {{"views", {s2_view}}}}});
+    const json line = {{"start", {0, 0, 0}}, {"end", {1, 0, 0}}};
+    const std::int64_t stored =
+        b.add(RQ_line_type, 0, {{"line", line}, {"dependent_view", s2_view}});
+    const std::int64_t let_go =
+        b.add(RQ_line_type, 0, {{"line", line}, {"dependent_view", s2_view}});
+    standin::Part* part = standin::find_part(open(b));
+    ASSERT_NE(part, nullptr);
+    ASSERT_EQ(RQ_DRAW_delete_drawing(tag_of(b, sheet)), 0);
+
+    standin::Object& added = standin::add_object(*part, RQ_line_type, 0);  // as an import adds
+    added.dependent_view = tag_of(b, s2_view);
+    standin::find_object(tag_of(b, let_go))->dependent_view = NULL_TAG;  // made a model object
+    ASSERT_EQ(RQ_DRAW_delete_drawing(tag_of(b, s2)), 0);
+    EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, stored)), RQ_OBJ_DELETED);
+    EXPECT_EQ(RQ_OBJ_ask_status(added.tag), RQ_OBJ_DELETED);
+    EXPECT_EQ(RQ_OBJ_ask_status(tag_of(b, let_go)), RQ_OBJ_ALIVE);
+}
+
 TEST_F(DrawingsTest, PatternAndViewData) {
     PartBuilder b = sample();
     open(b);

@@ -204,6 +204,32 @@ TEST_F(SessionTest, TimerHandlesSurviveExhaustion) {
     EXPECT_EQ(RQ_end_timer(handle, values), 0);
 }
 
+// With every handle taken, the oldest running timer gives its handle up
+// first; a handle that was ended is given again before any is retired.
+TEST_F(SessionTest, ExhaustedTimersRetireInStartOrder) {
+    standin::set_fixed_clock(1.0);
+    std::vector<unsigned short> started;
+    unsigned short handle = 0;
+    while (RQ_begin_timer(&handle) == 0 && standin::running_timers() < 65535) {
+        started.push_back(handle);
+    }
+    started.push_back(handle);
+    ASSERT_EQ(started.size(), 65535u);
+    double values[2];
+    ASSERT_EQ(RQ_end_timer(started[1000], values), 0);
+    EXPECT_EQ(standin::running_timers(), 65534);
+
+    ASSERT_EQ(RQ_begin_timer(&handle), 0);
+    EXPECT_EQ(handle, started[1000]);  // the free one
+    ASSERT_EQ(RQ_begin_timer(&handle), 0);
+    EXPECT_EQ(handle, started[0]);  // the oldest
+    ASSERT_EQ(RQ_begin_timer(&handle), 0);
+    EXPECT_EQ(handle, started[1]);
+    EXPECT_EQ(standin::running_timers(), 65535);
+    ASSERT_EQ(RQ_begin_timer(&handle), 0);
+    EXPECT_EQ(handle, started[2]);  // started[1000] was started late: not the oldest
+}
+
 TEST_F(SessionTest, FreeAcceptsHostMemoryAndNull) {
     std::size_t before = standin::host_blocks_in_use();
     char* text = standin::host_strdup("abc");

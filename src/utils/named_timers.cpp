@@ -20,13 +20,25 @@ unsigned short timer_ids[TIMER_SLOTS] = {};
 double timer_values[TIMER_SLOTS][2] = {};
 double timer_seconds[TIMER_SLOTS] = {};
 int timer_counts[TIMER_SLOTS] = {};
+bool timer_running[TIMER_SLOTS] = {};  // the slot's host timer is still running
 
 bool valid_slot(int slot) {
     return slot >= 0 && slot < TIMER_SLOTS;
 }
 
+// The first byte sorts out most slots before the whole name is compared.
 bool slot_carries(int slot, const char* name) {
-    return std::strcmp(timer_names[slot], name) == 0;
+    return timer_names[slot][0] == name[0] && std::strcmp(timer_names[slot], name) == 0;
+}
+
+// A slot started again before its stop ends its host timer unrecorded, so
+// no host timer is left running (the host has a limited number of them).
+void start_slot(int slot) {
+    if (timer_running[slot]) {
+        double discarded[2] = {0.0, 0.0};
+        RQ_end_timer(timer_ids[slot], discarded);
+    }
+    timer_running[slot] = RQ_begin_timer(&timer_ids[slot]) == 0;
 }
 
 constexpr const char kStatisticLine[] = "\n%d.) %s   %lf sec  [%d]";
@@ -44,7 +56,7 @@ void set_timer_name(const char* name, int slot) {
 int start_named_timer(const char* name) {
     if (name == nullptr || name[0] == '\0') return -1;
     for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
-        if (slot_carries(slot, name)) RQ_begin_timer(&timer_ids[slot]);
+        if (slot_carries(slot, name)) start_slot(slot);
     }
     return 0;
 }
@@ -56,6 +68,7 @@ int stop_named_timer(const char* name) {
         if (!slot_carries(slot, name)) continue;
         double values[2] = {0.0, 0.0};
         RQ_end_timer(timer_ids[slot], values);
+        timer_running[slot] = false;
         timer_values[slot][0] = values[0];
         timer_values[slot][1] = values[1];
         timer_seconds[slot] += values[1];
@@ -99,5 +112,6 @@ void reset_named_timers() {
         timer_values[slot][0] = timer_values[slot][1] = 0.0;
         timer_seconds[slot] = 0.0;
         timer_counts[slot] = 0;
+        timer_running[slot] = false;
     }
 }

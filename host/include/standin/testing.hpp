@@ -42,6 +42,8 @@ void clear_variables();
 // Timers report this many elapsed seconds per measured interval (and processor
 // seconds alike); a negative value returns to the real clock.
 void set_fixed_clock(double seconds_per_interval);
+// Host timers begun and not yet ended (nor retired for want of a handle).
+int running_timers();
 void set_pdm_active(int active);
 std::string syslog_file_name();
 

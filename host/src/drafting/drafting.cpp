@@ -33,11 +33,12 @@ const Drafting& drafting_of(const Object& o) {
 }
 
 // ---- view dependency ----------------------------------------------------------
-// Object -> the view whose object list holds it, per part. Built on first
-// use and rebuilt when the views' lists change size, or when a remembered
-// position no longer holds the object; a look-up costs O(views).
+// Object -> the sheet view whose object list holds it, per part. Built on
+// first use and rebuilt when the part's number of views or sheets changes,
+// or when a remembered position no longer holds the object (a view list
+// changed, a view was deleted); a look-up costs O(1).
 struct ViewIndex {
-    std::size_t signature = static_cast<std::size_t>(-1);
+    std::pair<std::size_t, std::size_t> signature{static_cast<std::size_t>(-1), 0};
     std::unordered_map<tag_t, std::pair<tag_t, std::size_t>> where;  // view, position
 };
 
@@ -59,40 +60,29 @@ struct Installer {
 };
 const Installer installer;
 
-// Changes whenever a view is added or a view's object list changes size.
-std::size_t views_signature(const Part& part) {
-    std::size_t signature = 0;
-    auto it = part.by_type.find(RQ_view_type);
-    if (it == part.by_type.end()) return 0;
-    for (tag_t t : it->second) {
-        const Object* v = find_object(t);
-        if (v != nullptr && v->view) signature = signature * 31 + v->view->objects.size() + 1;
-    }
-    return signature + it->second.size();
+std::size_t count_of_type(const Part& part, int type) {
+    auto it = part.by_type.find(type);
+    return it == part.by_type.end() ? 0 : it->second.size();
 }
 
-// The sheets' own views: the views that some sheet names as its sheet view.
-bool is_sheet_view(const Part& part, tag_t view) {
-    auto it = part.by_type.find(RQ_drawing_type);
-    if (it == part.by_type.end()) return false;
-    for (tag_t t : it->second) {
-        const Object* s = find_object(t);
-        if (s != nullptr && !s->erased && s->sheet && s->sheet->sheet_view == view) return true;
-    }
-    return false;
+std::pair<std::size_t, std::size_t> views_signature(const Part& part) {
+    return {count_of_type(part, RQ_view_type), count_of_type(part, RQ_drawing_type)};
 }
 
+// The sheets' own views hold the view-dependent objects.
 void rebuild(ViewIndex& index, const Part& part) {
     index.where.clear();
     index.signature = views_signature(part);
-    auto it = part.by_type.find(RQ_view_type);
+    auto it = part.by_type.find(RQ_drawing_type);
     if (it == part.by_type.end()) return;
     for (tag_t t : it->second) {
-        const Object* v = find_object(t);
-        if (v == nullptr || v->erased || !v->view || !is_sheet_view(part, t)) continue;
+        const Object* s = find_object(t);
+        if (s == nullptr || s->erased || !s->sheet) continue;
+        const Object* v = find_object(s->sheet->sheet_view);
+        if (v == nullptr || v->erased || !v->view) continue;
         const auto& objects = v->view->objects;
         for (std::size_t i = 0; i < objects.size(); ++i)
-            index.where.emplace(objects[i], std::pair{t, i});
+            index.where.emplace(objects[i], std::pair{v->tag, i});
     }
 }
 

@@ -18,7 +18,10 @@ struct Timer {
     bool running = false;
     double cpu_start = 0.0;
     std::chrono::steady_clock::time_point real_start{};
-    unsigned long long started = 0;  // start order, to retire the oldest
+    // Links of the list the handle is on: the running timers in start order,
+    // or the free handles in the order they were ended. 0 ends a list.
+    unsigned short prev = 0;
+    unsigned short next = 0;
 };
 
 constexpr std::size_t slot_count = 65536;  // handle 0 is never given
@@ -28,21 +31,69 @@ std::vector<Timer>& timers() {
     return slots;
 }
 
-unsigned short next_handle = 1;
-std::size_t running_count = 0;
-unsigned long long start_counter = 0;
+// A list of handles threaded through the slots; every step is O(1).
+struct HandleList {
+    unsigned short first = 0;
+    unsigned short last = 0;
+
+    void push_back(unsigned short handle) {
+        auto& slots = timers();
+        slots[handle].prev = last;
+        slots[handle].next = 0;
+        if (last != 0) {
+            slots[last].next = handle;
+        } else {
+            first = handle;
+        }
+        last = handle;
+    }
+
+    void remove(unsigned short handle) {
+        auto& slots = timers();
+        Timer& t = slots[handle];
+        if (t.prev != 0) {
+            slots[t.prev].next = t.next;
+        } else {
+            first = t.next;
+        }
+        if (t.next != 0) {
+            slots[t.next].prev = t.prev;
+        } else {
+            last = t.prev;
+        }
+        t.prev = t.next = 0;
+    }
+};
+
+HandleList running_list;  // oldest first
+HandleList free_list;     // last freed at the end: given first
+int running_count = 0;
+bool lists_ready = false;
 std::optional<double> clock_override;
 
-double cpu_seconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+void make_lists() {
+    running_list = HandleList{};
+    free_list = HandleList{};
+    for (std::size_t handle = slot_count - 1; handle > 0; --handle) {
+        free_list.push_back(static_cast<unsigned short>(handle));  // 1 is given first
+    }
+    lists_ready = true;
 }
 
-// The fixed interval length, when the clock is fixed.
-std::optional<double> fixed_interval() {
-    if (clock_override) {
-        if (*clock_override < 0) return std::nullopt;
-        return clock_override;
+// The processor clock is a system call, so it is read at most once a
+// millisecond of real time: processor seconds have a resolution of about a
+// millisecond (a host's processor clock is coarser still).
+double cpu_seconds(std::chrono::steady_clock::time_point now) {
+    static double sampled_seconds = 0.0;
+    static std::chrono::steady_clock::time_point sampled_at{};
+    if (now - sampled_at >= std::chrono::milliseconds(1) || now < sampled_at) {
+        sampled_seconds = static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+        sampled_at = now;
     }
+    return sampled_seconds;
+}
+
+std::optional<double> clock_of_environment() {
     const char* env = std::getenv("KAVOHOST_CLOCK");
     if (env == nullptr || *env == '\0') return std::nullopt;
     char* end = nullptr;
@@ -51,23 +102,34 @@ std::optional<double> fixed_interval() {
     return value;
 }
 
-// Never-ended timers are tolerated; when every handle is taken the oldest
-// running timer gives its handle up.
-unsigned short free_handle() {
-    auto& slots = timers();
-    if (running_count + 1 >= slot_count) {
-        std::size_t oldest = 0;
-        for (std::size_t i = 1; i < slot_count; ++i) {
-            if (slots[i].running && (oldest == 0 || slots[i].started < slots[oldest].started)) {
-                oldest = i;
-            }
-        }
-        slots[oldest].running = false;
-        --running_count;
-        return static_cast<unsigned short>(oldest);
+// KAVOHOST_CLOCK as the session's first timer end read it.
+std::optional<std::optional<double>> environment_clock;
+
+// The fixed interval length, when the clock is fixed.
+std::optional<double> fixed_interval() {
+    if (clock_override) {
+        if (*clock_override < 0) return std::nullopt;
+        return clock_override;
     }
-    while (next_handle == 0 || slots[next_handle].running) ++next_handle;
-    return next_handle++;
+    if (!environment_clock) environment_clock = clock_of_environment();
+    return *environment_clock;
+}
+
+// Never-ended timers are tolerated; when every handle is taken the oldest
+// running timer gives its handle up. The handle freed last is given first,
+// so a few handles serve a program that ends its timers.
+unsigned short take_handle() {
+    if (!lists_ready) make_lists();
+    unsigned short handle = free_list.last;
+    if (handle != 0) {
+        free_list.remove(handle);
+    } else {
+        handle = running_list.first;
+        running_list.remove(handle);
+        timers()[handle].running = false;
+        --running_count;
+    }
+    return handle;
 }
 
 }  // namespace
@@ -76,12 +138,16 @@ void set_fixed_clock(double seconds_per_interval) {
     clock_override = seconds_per_interval;
 }
 
+int running_timers() {
+    return running_count;
+}
+
 void reset_timers() {
     for (auto& t : timers()) t = Timer{};
-    next_handle = 1;
     running_count = 0;
-    start_counter = 0;
+    make_lists();
     clock_override.reset();
+    environment_clock.reset();
 }
 
 }  // namespace standin
@@ -93,13 +159,13 @@ extern "C" {
 int RQ_begin_timer(unsigned short* timer) {
     if (int code = fault_code("RQ_begin_timer")) return code;
     if (timer == nullptr) return RQ_err_bad_argument;
-    unsigned short handle = free_handle();
+    unsigned short handle = take_handle();
+    running_list.push_back(handle);
+    ++running_count;
     Timer& t = timers()[handle];
     t.running = true;
-    t.cpu_start = cpu_seconds();
     t.real_start = std::chrono::steady_clock::now();
-    t.started = ++start_counter;
-    ++running_count;
+    t.cpu_start = cpu_seconds(t.real_start);
     *timer = handle;
     return 0;
 }
@@ -115,11 +181,13 @@ int RQ_end_timer(unsigned short timer, double values[2]) {
     if (auto fixed = fixed_interval()) {
         values[0] = values[1] = *fixed;
     } else {
-        values[0] = cpu_seconds() - t.cpu_start;
-        values[1] =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - t.real_start).count();
+        const auto now = std::chrono::steady_clock::now();
+        values[0] = cpu_seconds(now) - t.cpu_start;
+        values[1] = std::chrono::duration<double>(now - t.real_start).count();
     }
     t.running = false;
+    running_list.remove(timer);
+    free_list.push_back(timer);
     --running_count;
     return 0;
 }

@@ -170,10 +170,16 @@ TEST_F(EntitySectionTest, EntityTimersCountEachListedObject) {
     set_timer_name("RQ_DRF_ask_draft_aid_text_info", 16);
     set_timer_name("RQ_DRF_ask_draft_aid_text_info", 18);
     set_timer_name("RQ_SKET_ask_dim_status", 19);
-    section("25,26");
-    EXPECT_EQ(ask_timer_count(11), 20);  // 8 drafting objects and 12 dimensions
-    EXPECT_EQ(ask_timer_count(17), 18);  // all but subtypes 5 and 37
-    EXPECT_EQ(ask_timer_count(16), 19);  // all but subtype 37
+    set_timer_name("Entity_general_info", 15);
+    standin::set_fixed_clock(0.5);
+    const int running_before = standin::running_timers();
+    section("2,25,26");
+    EXPECT_EQ(ask_timer_count(11), 21);  // a point, 8 drafting objects and 12 dimensions
+    EXPECT_EQ(ask_timer_count(15), 18);  // only where the associativity is asked
+    EXPECT_DOUBLE_EQ(ask_timer_seconds(15), 9.0);
+    EXPECT_EQ(standin::running_timers(), running_before);  // none left behind
+    EXPECT_EQ(ask_timer_count(17), 18);                    // all but subtypes 5 and 37
+    EXPECT_EQ(ask_timer_count(16), 19);                    // all but subtype 37
     EXPECT_EQ(ask_timer_count(18), ask_timer_count(16));
     EXPECT_EQ(ask_timer_count(19), 21);  // one per text line
 }

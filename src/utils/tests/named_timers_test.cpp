@@ -68,6 +68,28 @@ TEST_F(NamedTimersTest, StopWithoutStartAddsNoTime) {
     EXPECT_EQ(ask_timer_count(3), 1);
 }
 
+// A slot started again before its stop ends the earlier host timer without
+// counting it: the stop counts the interval since the last start, and no
+// host timer is left running.
+TEST_F(NamedTimersTest, RestartEndsTheRunningHostTimerUncounted) {
+    set_timer_name("Entity_general_info", 15);
+    const int before = standin::running_timers();
+    for (int i = 0; i < 3; ++i) start_named_timer("Entity_general_info");
+    EXPECT_EQ(standin::running_timers(), before + 1);
+    stop_named_timer("Entity_general_info");
+    EXPECT_EQ(standin::running_timers(), before);
+    EXPECT_EQ(ask_timer_count(15), 1);
+    EXPECT_DOUBLE_EQ(ask_timer_seconds(15), 0.25);
+
+    start_named_timer("Entity_general_info");  // left running across a renaming
+    set_timer_name("Entity_general_info", 15);
+    start_named_timer("Entity_general_info");
+    EXPECT_EQ(standin::running_timers(), before + 1);
+    stop_named_timer("Entity_general_info");
+    EXPECT_EQ(ask_timer_count(15), 1);
+    EXPECT_EQ(standin::running_timers(), before);
+}
+
 TEST_F(NamedTimersTest, StatisticListsNamedSlotsWithZeroBasedNumbers) {
     set_timer_name("CHECK_MODEL_SECTION", 0);
     set_timer_name("CYCLE_ALL", 10);

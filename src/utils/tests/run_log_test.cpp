@@ -208,6 +208,20 @@ TEST_F(RunLogTest, ResultFileHeaderAndLines) {
     EXPECT_EQ(write_result_line(program_result_file, "x"), 0);  // dropped
 }
 
+// Each line is appended whole with its newline, also one longer than the
+// writer's line buffer, and a file that cannot be opened takes nothing.
+TEST_F(RunLogTest, AppendedLinesKeepTheirOrderAndLength) {
+    const std::string name = kvtx_test::fresh_folder("runlog_append") + "/lines.txt";
+    const std::string long_line(25000, 'x');
+    EXPECT_EQ(append_line_to_file(name.c_str(), "first"), 0);
+    EXPECT_EQ(append_line_to_file(name.c_str(), long_line.c_str()), 0);
+    EXPECT_EQ(append_line_to_file(name.c_str(), nullptr), 0);
+    EXPECT_EQ(append_line_to_file(name.c_str(), "last"), 0);
+    EXPECT_EQ(kvtx_test::read_file(name), "first\n" + long_line + "\n\nlast\n");
+    EXPECT_EQ(append_line_to_file("/nonexistent-folder/lines.txt", "x"), -1);
+    EXPECT_EQ(append_line_to_file("", "x"), -1);
+}
+
 TEST_F(RunLogTest, TimeStampLineGoesToProgramLog) {
     log_time_stamp("Start Check at ");
     const std::vector<std::string> messages = logged_messages();
