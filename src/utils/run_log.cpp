@@ -106,6 +106,9 @@ int append_formatted_line(const char* file_name, std::size_t line_size, const ch
                           std::va_list args) {
     char line[kLongestLineSize];
     if (line_size > sizeof line) line_size = sizeof line;
+    // A line without conversions (a bare tag) is its own text: no formatting.
+    if (format != nullptr && std::strchr(format, '%') == nullptr && std::strlen(format) < line_size)
+        return append_line_to_file(file_name, format);
     format_text_v(line, line_size, format, args);
     return append_line_to_file(file_name, line);
 }

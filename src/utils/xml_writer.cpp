@@ -8,7 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <string>
 
 namespace {
 
@@ -77,7 +77,13 @@ int write_xml_element(const char* file_name, const char* indent, const char* ele
     format_text_v(value, value_size, format, args);
     va_end(args);
     xml_escape(value, value_size);
-    write_xml_line(file_name, "%s<%s>%s</%s>", indent, element, value, element);
+    // Put together as it stands: the value is never read as a format again.
+    std::string line;
+    line.reserve(tags_length + std::strlen(value));
+    line.append(indent).append("<").append(element).append(">").append(value);
+    line.append("</").append(element).append(">");
+    if (line.size() >= XML_BUFSIZE) line.resize(XML_BUFSIZE - 1);  // an overlong indent or name
+    append_line_to_file(file_name, line.c_str());
     return 0;
 }
 
@@ -90,8 +96,7 @@ int write_xml_element(const char* file_name, const char* indent, const char* ele
 // first piece that would not fit whole, so no reference is ever split.
 int xml_escape(char* text, std::size_t size) {
     if (text == nullptr || size == 0 || !needs_escaping(text)) return 0;
-    auto work = std::make_unique<char[]>(size);
-    std::size_t length = 0;
+    std::string work;
     for (const char* c = text; *c != '\0';) {
         const char* piece = entity_for(static_cast<unsigned char>(*c));
         std::size_t consumed = 1;
@@ -100,17 +105,16 @@ int xml_escape(char* text, std::size_t size) {
             consumed = kMarkerLength;
         }
         std::size_t piece_length = piece != nullptr ? std::strlen(piece) : 1;
-        if (length + piece_length >= size) break;
+        if (work.size() + piece_length >= size) break;
         if (piece != nullptr) {
-            std::memcpy(work.get() + length, piece, piece_length);
+            work.append(piece, piece_length);
         } else {
-            work[length] = *c;
+            work.push_back(*c);
         }
-        length += piece_length;
         c += consumed;
     }
-    std::memcpy(text, work.get(), length);
-    text[length] = '\0';
+    std::memcpy(text, work.data(), work.size());
+    text[work.size()] = '\0';
     return 0;
 }
 

@@ -158,6 +158,17 @@ TEST_F(XmlWriterTest, OverlongLineIsCutAndElementKeepsItsClosingTag) {
     write_xml_line(glob_xml_file, "%s", long_value.c_str());
     EXPECT_EQ(kvtx_test::read_file(report), std::string(XML_BUFSIZE - 1, 'v') + "\n");
 
+    // A line without conversions is written as it stands, cut the same way;
+    // "%%" is still a conversion.
+    init_xml_file();
+    const std::string bare_line(20000, 'b');
+    const std::string fitting_line(XML_BUFSIZE - 1, 'f');
+    write_xml_line(glob_xml_file, bare_line.c_str(), 0);
+    write_xml_line(glob_xml_file, fitting_line.c_str(), 0);
+    write_xml_line(glob_xml_file, "  <Rate>5%%</Rate>");
+    EXPECT_EQ(kvtx_test::read_file(report),
+              std::string(XML_BUFSIZE - 1, 'b') + "\n" + fitting_line + "\n  <Rate>5%</Rate>\n");
+
     init_xml_file();
     write_xml_element(glob_xml_file, "  ", "Value", "%s", long_value.c_str());
     write_xml_element(glob_xml_file, "  ", "Value", "%s", std::string(5000, '<').c_str());
@@ -167,6 +178,13 @@ TEST_F(XmlWriterTest, OverlongLineIsCutAndElementKeepsItsClosingTag) {
     const std::string plain_cut(value_room, 'v');
     EXPECT_EQ(kvtx_test::read_file(report),
               "  <Value>" + plain_cut + "</Value>\n  <Value>" + references + "</Value>\n");
+
+    // Tags longer than a line leave no room for the value: the line is cut.
+    init_xml_file();
+    const std::string long_element(XML_BUFSIZE / 2, 'E');
+    write_xml_element(glob_xml_file, " ", long_element.c_str(), "%d", 7);
+    EXPECT_EQ(kvtx_test::read_file(report),
+              (" <" + long_element + "></" + long_element).substr(0, XML_BUFSIZE - 1) + "\n");
 }
 
 }  // namespace
