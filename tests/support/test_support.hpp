@@ -94,6 +94,28 @@ inline constexpr const char kFormName[] = "plugin";
 inline constexpr const char kFormName[] = "console";
 #endif
 
+// Removes the test folders of the process after the run when every test
+// passed; a failed run keeps them to be looked at.
+class TestFolderCleanup : public ::testing::Environment {
+  public:
+    static void remember(const std::filesystem::path& folder) { folders().push_back(folder); }
+    void TearDown() override {
+        if (!::testing::UnitTest::GetInstance()->Passed()) return;
+        std::error_code ec;
+        for (const auto& folder : folders()) std::filesystem::remove_all(folder, ec);
+        folders().clear();
+    }
+
+  private:
+    static std::vector<std::filesystem::path>& folders() {
+        static std::vector<std::filesystem::path> list;
+        return list;
+    }
+};
+
+inline ::testing::Environment* const test_folder_cleanup =
+    ::testing::AddGlobalTestEnvironment(new TestFolderCleanup);
+
 // A fresh, empty folder for one test; the name carries the form and the
 // process id, since ctest runs the tests of both forms side by side.
 inline std::string fresh_folder(const std::string& name) {
@@ -101,6 +123,7 @@ inline std::string fresh_folder(const std::string& name) {
                                    (name + "_" + kFormName + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
+    TestFolderCleanup::remember(folder);
     return folder.string();
 }
 
