@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kImportFailed = -1002;
+constexpr int kLineLayerCycle = 3705;
 constexpr int kLineMoveMatrix = 3712;
 constexpr int kLineCgm1Layer = 3718;
 constexpr int kLineCgm1Import = 3721;
@@ -71,11 +72,17 @@ int import_step(const ImportStep& step) {
     RQ_VIEW_ask_work_view(&work_view);
     int count = 0;
     tag_t object = NULL_TAG;
-    while (RQ_LAYER_cycle_by_layer(step.layer, &object) == 0 && object != NULL_TAG) {
+    int cycle_code = 0;
+    while ((cycle_code = RQ_LAYER_cycle_by_layer(step.layer, &object)) == 0 && object != NULL_TAG) {
         RQ_VIEW_convert_to_model(work_view, object);
         RQ_OBJ_set_color(object, step.color);
         if (step.move_matrix != nullptr) move_object(object, step.move_matrix);
         ++count;
+    }
+    // The objects after a failed step would stay unconverted and unmoved.
+    if (check_rq_result(cycle_code, kLineLayerCycle, kDriverUnit) != 0) {
+        write_log(program_log_file, "CGM_Error: walking layer [%d] of %s", step.layer, step.label);
+        return kImportFailed;
     }
     write_log(program_log_file, "Info: Import %s (%d objects) --> passed", step.label, count);
     return 0;

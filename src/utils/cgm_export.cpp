@@ -10,11 +10,13 @@
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "utils/run_log.hpp"
+#include "utils/work_part_objects.hpp"
 
 namespace {
 
 // Check points of the host calls.
 enum : int {
+    kLineSheetCycle = 3588,
     kLineCgmFileNameTooLong = 3590,
     kLineSheetNameLeavesFolder = 3591,
     kLineJoinPath = 3593,
@@ -95,14 +97,14 @@ int sheet_has_views(const char* sheet_name) {
 
 int export_sheets_to_cgm(const char* cgm_prefix, int with_view) {
     const char* prefix = cgm_prefix != nullptr ? cgm_prefix : "";
-    tag_t sheet = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(RQ_ASSEM_ask_work_part(), RQ_drawing_type, &sheet) == 0 &&
-           sheet != NULL_TAG) {
+    // A cycle step that fails is recorded: the sheets after it get no file.
+    const int code = for_each_in_work_part(RQ_drawing_type, [&](tag_t sheet) {
         char sheet_name[kSheetNameSize] = "";
         RQ_OBJ_ask_name(sheet, sheet_name);
-        if (with_view != 0 && sheet_has_views(sheet_name) == 0) continue;
+        if (with_view != 0 && sheet_has_views(sheet_name) == 0) return;
         export_sheet(sheet, sheet_name, prefix);
-    }
+    });
+    check_rq_result(code, kLineSheetCycle, kUtilsUnit);
     return 0;
 }
 

@@ -17,19 +17,27 @@ constexpr int kFileNameSize = 3469;
 constexpr int kPatternDataCount = 13;
 constexpr int kVisibleObjects = 2;  // cycle code of the objects a view shows
 constexpr int kLineSheetCycle = 3010;
+constexpr int kLineViewObjectCycle = 3020;
 
 struct SheetCounts {
     int view_dependent = 0;
     int retained = 0;
 };
 
-// Calls visit(object) for each object that the view's cycle gives.
+// Calls visit(object) for each object that the view's cycle gives. A view
+// whose first step fails (a sheet without its view) gives nothing; a step
+// that fails after the first object is recorded, as the counts miss the rest.
 template <typename Visit>
 void for_each_view_object(tag_t view, Visit visit) {
     tag_t object = NULL_TAG;
-    while (RQ_VIEW_cycle_objects(view, kVisibleObjects, &object) == 0 && object != NULL_TAG) {
+    int code = 0;
+    bool any = false;
+    while ((code = RQ_VIEW_cycle_objects(view, kVisibleObjects, &object)) == 0 &&
+           object != NULL_TAG) {
         visit(object);
+        any = true;
     }
+    if (any) check_rq_result(code, kLineViewObjectCycle, kUtilsUnit);
 }
 
 // The element lines of the pattern's matrix values 0 to 8, in order.

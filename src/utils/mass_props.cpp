@@ -12,6 +12,7 @@
 namespace {
 
 // Check points of the host calls of this file.
+constexpr int kLineBodyCycle = 1940;
 constexpr int kLineEntireBodyFeatures = 1958;
 constexpr int kLineEntireMassProps = 1987;
 constexpr int kLinePrototypeMassProps = 2091;
@@ -88,14 +89,18 @@ int count_body_features(tag_t body, int source_line) {
 }
 
 // Walks the work part's objects of type 70, calling visit(tag) for each until
-// it returns false.
+// it returns false. A cycle step that fails is recorded: the bodies after it
+// are missing from the figures.
 template <typename Visit>
 void for_each_body_object(Visit visit) {
     const tag_t part = RQ_ASSEM_ask_work_part();
     tag_t object = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(part, RQ_solid_type, &object) == 0 && object != NULL_TAG) {
-        if (!visit(object)) break;
+    int code = 0;
+    while ((code = RQ_OBJ_cycle_objs_in_part(part, RQ_solid_type, &object)) == 0 &&
+           object != NULL_TAG) {
+        if (!visit(object)) return;
     }
+    check_rq_result(code, kLineBodyCycle, kUtilsUnit);
 }
 
 // Volume, body and feature counts, centre of gravity and moments of inertia,

@@ -17,6 +17,11 @@ constexpr int kLastLayer = 257;
 constexpr int kRefsetNameSize = 133;
 constexpr int kFeatureTextSize = 1024;
 
+// Check points of the walks: a step that fails cuts the list short.
+constexpr int kLineRefsetCycle = 2860;
+constexpr int kLineFeatureCycle = 2870;
+constexpr int kLineLayerCycle = 2880;
+
 struct FeatureTotals {
     int features = 0;
     int alive = 0;
@@ -37,7 +42,7 @@ void write_refsets() {
     write_entire_part_mass_props();
     write_xml_line(glob_xml_file, "        </Refset>");
 
-    for_each_in_work_part(RQ_reference_set_type, [](tag_t reference_set) {
+    const int code = for_each_in_work_part(RQ_reference_set_type, [](tag_t reference_set) {
         char name[kRefsetNameSize] = "";  // a set without a name is written with an empty one
         RQ_OBJ_ask_name(reference_set, name);
         write_xml_line(glob_xml_file, "        <Refset>");
@@ -45,6 +50,7 @@ void write_refsets() {
         write_refset_mass_props(reference_set);
         write_xml_line(glob_xml_file, "        </Refset>");
     });
+    check_rq_result(code, kLineRefsetCycle, kUtilsUnit);
     write_plain("      </Refsets>");
 }
 
@@ -114,10 +120,11 @@ void write_feature(tag_t feature, int n, FeatureTotals& totals) {
 void write_features() {
     write_plain("       <Features>");
     FeatureTotals totals;
-    for_each_in_work_part(RQ_feature_type, [&totals](tag_t feature) {
+    const int code = for_each_in_work_part(RQ_feature_type, [&totals](tag_t feature) {
         ++totals.features;
         write_feature(feature, totals.features, totals);
     });
+    check_rq_result(code, kLineFeatureCycle, kUtilsUnit);
     write_xml_line(glob_xml_file, "        <TotalFeatures_n>%d</TotalFeatures_n>", totals.features);
     write_xml_line(glob_xml_file, "        <AliveFeatures_n>%d</AliveFeatures_n>", totals.alive);
     write_xml_line(glob_xml_file, "        <SuppressedFeatures_n>%d</SuppressedFeatures_n>",
@@ -134,7 +141,11 @@ void write_features() {
 int count_objects_on_layer(int layer) {
     int count = 0;
     tag_t object = NULL_TAG;
-    while (RQ_LAYER_cycle_by_layer(layer, &object) == 0 && object != NULL_TAG) ++count;
+    int code = 0;
+    while ((code = RQ_LAYER_cycle_by_layer(layer, &object)) == 0 && object != NULL_TAG) ++count;
+    // A layer whose first step fails gives nothing and is skipped; a step
+    // that fails after the first object cuts the count short.
+    if (count != 0) check_rq_result(code, kLineLayerCycle, kUtilsUnit);
     return count;
 }
 

@@ -10,6 +10,7 @@
 #include "common/run_settings.hpp"
 #include "utils/part_history.hpp"
 #include "utils/run_log.hpp"
+#include "utils/work_part_objects.hpp"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr int kLineCreateHistory = 3878;
 constexpr int kLineClearHistory = 3879;
 constexpr int kLineAskHistory = 3880;
 constexpr int kLineCountHistory = 3881;
+constexpr int kLineSheetCycle = 3650;
 constexpr int kLineDeleteDrawing = 3653;
 constexpr std::size_t kSheetNameSize = 256;
 
@@ -48,12 +50,10 @@ int delete_all_drawings() {
     // Every sheet is collected before the first is deleted, so that the
     // deletions do not disturb the cycle.
     std::vector<tag_t> sheets;
-    tag_t sheet = NULL_TAG;
-    while (RQ_OBJ_cycle_objs_in_part(RQ_ASSEM_ask_work_part(), RQ_drawing_type, &sheet) == 0 &&
-           sheet != NULL_TAG) {
-        sheets.push_back(sheet);
-    }
-    int failures = 0;
+    const int code =
+        for_each_in_work_part(RQ_drawing_type, [&sheets](tag_t sheet) { sheets.push_back(sheet); });
+    // A cut cycle leaves sheets undeleted: it counts as a failure.
+    int failures = check_rq_result(code, kLineSheetCycle, kUtilsUnit) != 0 ? 1 : 0;
     int n = 0;
     for (tag_t each : sheets) {
         ++n;

@@ -18,7 +18,9 @@ enum : int {
     kLineUpdateAllFeatures = 3390,
     kLineMakeFirstCurrent = 3436,
     kLineMakeFormerCurrent = 3438,
+    kLineComponentCycle = 3460,
     kLineUpdateStructure = 3466,
+    kLineSheetCycle = 3510,
     kLineUpdateOneView = 3520,
     kLineSheetOutOfDate = 3534,
 };
@@ -127,7 +129,8 @@ int run_structure_sync() {
 int count_components() {
     if (RQ_ASSEM_ask_work_part() == NULL_TAG) return 0;
     int count = 0;
-    for_each_in_work_part(RQ_component_type, [&count](tag_t) { ++count; });
+    const int code = for_each_in_work_part(RQ_component_type, [&count](tag_t) { ++count; });
+    check_rq_result(code, kLineComponentCycle, kUtilsUnit);
     return count;
 }
 
@@ -138,7 +141,7 @@ int run_update_all_views() {
 
 int update_sheet_views() {
     int code = 0;
-    for_each_in_work_part(RQ_drawing_type, [&code](tag_t sheet) {
+    const int cycle_code = for_each_in_work_part(RQ_drawing_type, [&code](tag_t sheet) {
         char sheet_name[kNameSize] = "";
         RQ_OBJ_ask_name(sheet, sheet_name);
         write_log(log_file_in_use, "   Update: Sheet %s", sheet_name);
@@ -156,5 +159,7 @@ int update_sheet_views() {
         }
         write_log(log_file_in_use, "   Update: Sheet %s -> passed", sheet_name);
     });
+    // Sheets after a failed cycle step stay out of date: that is the result.
+    if (cycle_code != 0) code = check_rq_result(cycle_code, kLineSheetCycle, kUtilsUnit);
     return code;
 }

@@ -73,4 +73,19 @@ expect_exit 0
 compare_golden slash.txt slash_result.txt
 compare_golden slash.log slash.log
 [ "$(cd cgm_slash && ls)" = "slash_PLAIN.cgm" ] || fail "cgm_slash: $(cd cgm_slash && ls)"
+# The sheet cycle fails after the first sheet: the second gets no file, and
+# the part's result says why instead of OK.
+cat >two.prt <<'PART'
+{"format": "kavo-part", "objects": [
+  {"id": 1, "type": 62, "name": "FIRST"},
+  {"id": 2, "type": 62, "name": "SECOND"}
+]}
+PART
+rm -rf out && mkdir out cgm_cut
+run_kavotalvex_with_faults \
+    '[{"call": "RQ_OBJ_cycle_objs_in_part", "code": 3, "handle": "two", "skip": 1, "times": 1}]' \
+    -part=two.prt -outdir=out -result=cut.txt -ExtractCGM_toDir=cgm_cut -Sheet=_All_ -Action=None
+expect_exit 0
+compare_golden cut.txt cut_result.txt
+[ "$(cd cgm_cut && ls)" = "two_FIRST.cgm" ] || fail "cgm_cut: $(cd cgm_cut && ls)"
 finish

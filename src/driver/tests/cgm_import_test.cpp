@@ -91,11 +91,13 @@ TEST_F(CgmImportModeTest, FailedSaveIsNoSuccess) {
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);  // closed all the same
 }
 
-// A failed matrix or layer call would spoil the overlay: nothing is saved.
+// A failed matrix, layer or layer-walk call would spoil the overlay: nothing
+// is saved.
 TEST_F(CgmImportModeTest, FailedMatrixOrLayerCallSavesNothing) {
     const std::pair<const char*, const char*> cases[] = {
         {"rq5943", "CGM_Error: making the move matrix for Cgm2_File"},
         {"RQ_LAYER_set_status", "CGM_Error: setting work layer [4] for Cgm1_File"},
+        {"RQ_LAYER_cycle_by_layer", "CGM_Error: walking layer [4] of Cgm1_File"},
     };
     for (const auto& [call, logged] : cases) {
         SCOPED_TRACE(call);

@@ -72,6 +72,18 @@ TEST_F(DeleteDrawingsTest, AFailingSheetIsCountedAndTheOthersAreDeleted) {
     EXPECT_NE(std::string(first_error_message).find("[3653]"), std::string::npos);
 }
 
+TEST_F(DeleteDrawingsTest, ACutSheetCycleCountsAsAFailure) {
+    open_sample();
+    standin::load_faults(nlohmann::json::array({{{"call", "RQ_OBJ_cycle_objs_in_part"},
+                                                 {"code", 3},
+                                                 {"handle", "drafting"},
+                                                 {"skip", 1},
+                                                 {"times", 1}}}));
+    EXPECT_EQ(delete_all_drawings(), 1);  // only SHT1 was found, and deleted
+    EXPECT_EQ(sheets_left(), 2);
+    EXPECT_NE(std::string(first_error_message).find("[3650]"), std::string::npos);
+}
+
 TEST_F(DeleteDrawingsTest, NoSheetsLogsOnlyTheLineBreak) {
     ASSERT_NE(PartBuilder("none").open(folder_ + "/none.prt"), NULL_TAG);
     EXPECT_EQ(delete_all_drawings(), 0);

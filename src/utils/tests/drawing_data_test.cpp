@@ -29,6 +29,17 @@ TEST_F(DrawingDataTest, DraftingSampleGivesTheGoldenSection) {
     EXPECT_EQ(first_error_code, 0);  // this section checks no call
 }
 
+// A view walk that fails after its first object: the counts are short, so the
+// failure is the part's first error; a walk that fails at once is an empty view.
+TEST_F(DrawingDataTest, ViewWalkCutAfterItsFirstObjectIsOnRecord) {
+    kvtx_test::open_sample_part("drafting.prt");
+    standin::load_faults(
+        json::array({{{"call", "RQ_VIEW_cycle_objects"}, {"code", 3}, {"skip", 1}, {"times", 1}}}));
+    write_drawing_data();
+    EXPECT_EQ(first_error_code, 3);
+    EXPECT_NE(std::string(first_error_message).find("[3020]"), std::string::npos);
+}
+
 TEST_F(DrawingDataTest, PartWithoutSheetsGivesAnEmptyFrame) {
     PartBuilder b("no_sheets");
     b.add(RQ_view_type, 0, {{"name", "LOOSE"}, {"view", json::object()}});

@@ -14,6 +14,8 @@
 #include "support/test_support.hpp"
 #include "utils/xml_writer.hpp"
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -314,6 +316,54 @@ TEST_F(ModelDataTest, MassPropertyFailuresFillTheFirstErrorOnce) {
     const std::string text = report();
     EXPECT_EQ(count_of(text, "<Volume>0.000000</Volume>"), 3);
     EXPECT_EQ(density_of(tag_of(b, body)), 5.0);
+}
+
+// Fails one step of a walk after 0, 1, 2, ... steps that pass, up to the
+// last step; with `every_cut`, whenever the section comes out other than
+// without the fault, the failure must be on record. Gives the check points of
+// the recorded failures.
+std::vector<std::string> check_points_of_cut_walks(const std::string& call,
+                                                   const std::string& report_file, bool every_cut) {
+    auto run = [&report_file] {
+        std::ofstream(report_file, std::ios::trunc).close();
+        reset_result_status();
+        write_model_data();
+        return kvtx_test::read_file(report_file);
+    };
+    const std::string whole = run();
+    std::vector<std::string> check_points;
+    for (int skip = 0;; ++skip) {
+        standin::clear_faults();
+        standin::load_faults(
+            json::array({{{"call", call}, {"code", 3}, {"skip", skip}, {"times", 1}}}));
+        const std::string text = run();
+        standin::clear_faults();
+        if (first_error_code == 0) {
+            if (text == whole) break;  // past the last step (or a step of an empty layer)
+            if (every_cut) ADD_FAILURE() << call << " cut silently after " << skip << " steps";
+            continue;
+        }
+        EXPECT_EQ(first_error_code, 3);
+        const std::string message = first_error_message;
+        check_points.push_back(message.substr(message.rfind('[')));
+    }
+    return check_points;
+}
+
+TEST_F(ModelDataTest, EveryCutWalkIsOnRecord) {
+    SamplePart sample;
+    open(sample.builder);
+    using Points = std::vector<std::string>;
+    const Points cycles = check_points_of_cut_walks("RQ_OBJ_cycle_objs_in_part", report_, true);
+    // The bodies are walked for the entire part, the reference sets and the
+    // prototype analysis; then the reference sets and the features.
+    for (const char* point : {"[1940]", "[2860]", "[2870]"})
+        EXPECT_NE(std::find(cycles.begin(), cycles.end(), point), cycles.end()) << point;
+    // A layer cut after its first object; a layer whose first step fails
+    // gives nothing, as an empty layer does, and is left out.
+    const Points layers = check_points_of_cut_walks("RQ_LAYER_cycle_by_layer", report_, false);
+    EXPECT_FALSE(layers.empty());
+    for (const auto& point : layers) EXPECT_EQ(point, "[2880]");
 }
 
 TEST_F(ModelDataTest, FeatureListQueriesAreChecked) {

@@ -193,6 +193,19 @@ TEST_F(UpdateOperationsTest, LaterCleanSheetSetsTheCodeBackToZero) {
     EXPECT_EQ(first_error_code, RQ_err_out_of_date);
 }
 
+TEST_F(UpdateOperationsTest, ACutSheetCycleIsTheResult) {
+    open(sheets(false));
+    standin::load_faults(nlohmann::json::array(
+        {{{"call", "RQ_OBJ_cycle_objs_in_part"}, {"code", 3}, {"skip", 0}, {"times", 1}}}));
+    EXPECT_EQ(update_sheet_views(), 3);
+    EXPECT_NE(std::string(first_error_message).find("[3510]"), std::string::npos);
+    standin::load_faults(nlohmann::json::array(
+        {{{"call", "RQ_OBJ_cycle_objs_in_part"}, {"code", 3}, {"skip", 0}, {"times", 1}}}));
+    reset_result_status();
+    EXPECT_EQ(count_components(), 0);
+    EXPECT_NE(std::string(first_error_message).find("[3460]"), std::string::npos);
+}
+
 TEST_F(UpdateOperationsTest, SheetListSelectsByExactName) {
     open(sheets(false));
     copy_text(sheet_list, "CLEAN");
