@@ -96,6 +96,7 @@ int RQ_terminate(void) {
     Session& s = session();
     if (s.open_depth == 0) return RQ_err_not_initialized;
     --s.open_depth;
+    flush_syslog();
     return 0;
 }
 

@@ -7,6 +7,9 @@ namespace standin {
 
 void run_reset_hooks();
 void reset_records();  // syslog.cpp, listing.cpp
+// Puts what the syslog holds back into its file: at the end of a session and
+// for whoever asks for the file name (to read it).
+void flush_syslog();
 void reset_listing();
 void clear_listing_entries();
 void reset_timers();    // timers.cpp

@@ -44,18 +44,24 @@ const std::string& current_file_name() {
 }
 
 // The file is started afresh by the first write of a process (or after a
-// reset) and appended to after that.
+// reset) and appended to after that. It is line-buffered: what ends a line
+// is in the file at once; an entry without a line end (a prefix) goes out
+// with the next one, in one write.
 void write_to_file(const char* text) {
     if (file == nullptr && !file_failed) {
         file = std::fopen(current_file_name().c_str(), "w");
         file_failed = file == nullptr;
+        if (file != nullptr) std::setvbuf(file, nullptr, _IOLBF, BUFSIZ);
     }
     if (file == nullptr) return;
     std::fputs(text, file);
-    std::fflush(file);
 }
 
 }  // namespace
+
+void flush_syslog() {
+    if (file != nullptr) std::fflush(file);
+}
 
 const std::vector<std::string>& syslog_entries() {
     return entries();
@@ -97,6 +103,7 @@ int RQ_print_syslog(const char* text, int flag) {
 int RQ_ask_syslog_filename(char** name) {
     if (int code = fault_code("RQ_ask_syslog_filename")) return code;
     if (name == nullptr) return RQ_err_bad_argument;
+    flush_syslog();
     *name = host_strdup(current_file_name());
     return 0;
 }
