@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -203,20 +204,70 @@ bool put_string(BoundedOutput& out, const Conversion& c, const char* text) {
     return true;
 }
 
-// Both std::to_chars and printf give the exact decimal value, rounded to
-// nearest with ties to even, so their digits are the same.
+// The fixed notation of value by integer arithmetic, when the value is a
+// 53-bit integer times 2^e with -120 <= e <= 10: the integer part and the
+// binary fraction are exact, the fraction gives its digits one by one and the
+// rest decides the rounding, to nearest with ties to even, as printf rounds.
+// Writes the digits without the sign; false when out of reach.
+bool fixed_by_integers(double value, int precision, char* text, std::size_t& length) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    const int biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) |
+                                   (biased_exponent != 0 ? std::uint64_t{1} << 52 : 0);
+    const int exponent = (biased_exponent != 0 ? biased_exponent : 1) - 1075;
+    if (exponent > 10 || exponent < -120) return false;
+    using Wide = unsigned __int128;
+    const int shift = exponent < 0 ? -exponent : 0;
+    const Wide scaled = exponent < 0 ? Wide{mantissa} : Wide{mantissa} << exponent;
+    std::uint64_t integer = static_cast<std::uint64_t>(scaled >> shift);
+    const Wide mask = (Wide{1} << shift) - 1;
+    Wide fraction = scaled & mask;
+    char digits[kMaxPrecision];
+    for (int i = 0; i < precision; ++i) {
+        fraction *= 10;
+        digits[i] = static_cast<char>('0' + static_cast<int>(fraction >> shift));
+        fraction &= mask;
+    }
+    if (shift > 0) {
+        const Wide half = Wide{1} << (shift - 1);
+        const bool odd = precision > 0 ? (digits[precision - 1] - '0') % 2 != 0 : integer % 2 != 0;
+        if (fraction > half || (fraction == half && odd)) {
+            int i = precision - 1;
+            for (; i >= 0 && digits[i] == '9'; --i) digits[i] = '0';
+            if (i >= 0) {
+                ++digits[i];
+            } else {
+                ++integer;
+            }
+        }
+    }
+    const auto end = std::to_chars(text, text + 20, integer).ptr;
+    length = static_cast<std::size_t>(end - text);
+    if (precision > 0) {
+        text[length++] = '.';
+        std::memcpy(text + length, digits, static_cast<std::size_t>(precision));
+        length += static_cast<std::size_t>(precision);
+    }
+    return true;
+}
+
+// std::to_chars gives the exact decimal value as printf does, rounded the same.
 bool put_fixed(BoundedOutput& out, const Conversion& c, double value) {
     if (!std::isfinite(value)) return false;
     const char* radix = nl_langinfo(RADIXCHAR);
     if (radix == nullptr || radix[0] != '.' || radix[1] != '\0') return false;
     const int precision = c.precision < 0 ? kDefaultPrecision : c.precision;
     char text[1 + kMaxFixedDigits + 1 + kMaxPrecision];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision);
-    if (result.ec != std::errc{}) return false;
-    const bool negative = text[0] == '-';
-    const char* body = negative ? text + 1 : text;
-    put_field(out, c, "-", negative ? 1 : 0, body, static_cast<std::size_t>(result.ptr - body));
+    const bool negative = std::signbit(value);
+    std::size_t length = 0;
+    if (!fixed_by_integers(value, precision, text, length)) {
+        const auto result = std::to_chars(text, text + sizeof text, std::fabs(value),
+                                          std::chars_format::fixed, precision);
+        if (result.ec != std::errc{}) return false;
+        length = static_cast<std::size_t>(result.ptr - text);
+    }
+    put_field(out, c, "-", negative ? 1 : 0, text, length);
     return true;
 }
 

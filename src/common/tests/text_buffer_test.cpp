@@ -12,9 +12,11 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -70,42 +72,19 @@ const std::vector<unsigned long long>& unsigned_corpus() {
     return values;
 }
 
+// Zeros, ties at the precisions asked for, values just beside a tie, the
+// smallest and largest magnitudes and integers beyond 2^53.
+// clang-format off
 const std::vector<double>& double_corpus() {
-    static const std::vector<double> values{0.0,
-                                            -0.0,
-                                            0.5,
-                                            1.5,
-                                            2.5,
-                                            -2.5,
-                                            0.125,
-                                            2.675,
-                                            0.0000005,
-                                            0.0000015,
-                                            0.0000025,
-                                            -0.0000005,
-                                            1e-7,
-                                            -1e-7,
-                                            1.0 / 3,
-                                            0.1,
-                                            123456.7890125,
-                                            9.9999995,
-                                            999999.9999995,
-                                            1e15 + 0.3,
-                                            1e21,
-                                            -1e21,
-                                            1e22,
-                                            1e300,
-                                            DBL_MAX,
-                                            -DBL_MAX,
-                                            DBL_MIN,
-                                            -DBL_MIN,
-                                            std::numeric_limits<double>::denorm_min(),
-                                            4503599627370496.5,
-                                            9007199254740993.0,
-                                            0.9999995,
-                                            -0.9999995};
+    static const std::vector<double> values{
+        0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.125, 0.0078125, 0.0234375, -0.0078125,
+        2.675, 0.0000005, 0.0000015, 0.0000025, -0.0000005, 1e-7, -1e-7, 0.9999995, -0.9999995,
+        1.0 / 3, 0.1, 123456.7890125, 9.9999995, 999999.9999995, 1e15 + 0.3,
+        4503599627370496.5, 9007199254740993.0, 1e21, -1e21, 1e22, 1e300, DBL_MAX, -DBL_MAX,
+        DBL_MIN, -DBL_MIN, std::numeric_limits<double>::denorm_min()};
     return values;
 }
+// clang-format on
 
 const std::vector<std::string>& string_corpus() {
     static const std::vector<std::string> values{"",
@@ -231,6 +210,36 @@ TEST(FormatTextTest, WholeLinesWithSeveralArgumentsMatchVsnprintf) {
     expect_as_snprintf("%.0f|%.1f|%.2f|%.3lf|%.10f|%.64f|%f", 0.5, 0.25, 0.125, 2.0005, 1e-10,
                        1.0 / 3, 1e-320);
     expect_as_snprintf("%012.3f|%-12.3f|%12f|%012f|%-f", -3.14159, 2.5, -0.0, -0.0, 1e21);
+}
+
+// Doubles of every magnitude, random bit patterns and decimal-looking values,
+// against printf at every precision the tool could ask for.
+TEST(FormatTextTest, RandomDoublesMatchVsnprintfAtEveryPrecision) {
+    std::mt19937_64 random(20261209);
+    std::vector<double> values;
+    for (int i = 0; i < 4000; ++i) {
+        const std::uint64_t bits = random();
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        if (std::isfinite(value)) values.push_back(value);
+        values.push_back(
+            static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
+            std::pow(10.0, static_cast<int>(random() % 12)));
+        values.push_back(
+            std::ldexp(static_cast<double>(random() % 4096), -static_cast<int>(random() % 140)));
+    }
+    char expected[512];
+    char actual[512];
+    for (int precision = 0; precision <= 20; ++precision) {
+        const std::string format = "%." + std::to_string(precision) + "f";
+        for (double value : values) {
+            const int written = std::snprintf(expected, sizeof expected, format.c_str(), value);
+            const std::size_t length =
+                format_under_test(actual, sizeof actual, format.c_str(), value);
+            ASSERT_EQ(length, std::min<std::size_t>(written, sizeof expected - 1)) << format;
+            ASSERT_STREQ(actual, expected) << format << " of " << value;
+        }
+    }
 }
 
 // Conversions the fast path does not take go to vsnprintf on untouched
