@@ -157,13 +157,8 @@ void put_field(BoundedOutput& out, const Conversion& c, const char* sign, std::s
 void put_integer(BoundedOutput& out, const Conversion& c, bool negative,
                  unsigned long long magnitude) {
     char digits[24];
-    char* end = digits + sizeof digits;
-    char* begin = end;
-    do {
-        *--begin = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    put_field(out, c, "-", negative ? 1 : 0, begin, static_cast<std::size_t>(end - begin));
+    const char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+    put_field(out, c, "-", negative ? 1 : 0, digits, static_cast<std::size_t>(end - digits));
 }
 
 void put_signed(BoundedOutput& out, const Conversion& c, long long value) {
