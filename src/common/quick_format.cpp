@@ -199,8 +199,8 @@ bool put_string(BoundedOutput& out, const Conversion& c, const char* text) {
     return true;
 }
 
-// The fixed notation of value by integer arithmetic, when the value is a
-// 53-bit integer times 2^e with -120 <= e <= 10: the integer part and the
+// The fixed notation of value by integer arithmetic, when the value is zero or
+// a 53-bit integer times 2^e with -120 <= e <= 10: the integer part and the
 // binary fraction are exact, the fraction gives its digits one by one and the
 // rest decides the rounding, to nearest with ties to even, as printf rounds.
 // Writes the digits without the sign; false when out of reach.
@@ -210,7 +210,7 @@ bool fixed_by_integers(double value, int precision, char* text, std::size_t& len
     const int biased_exponent = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) |
                                    (biased_exponent != 0 ? std::uint64_t{1} << 52 : 0);
-    const int exponent = (biased_exponent != 0 ? biased_exponent : 1) - 1075;
+    const int exponent = mantissa == 0 ? 0 : (biased_exponent != 0 ? biased_exponent : 1) - 1075;
     if (exponent > 10 || exponent < -120) return false;
     using Wide = unsigned __int128;
     const int shift = exponent < 0 ? -exponent : 0;

@@ -216,7 +216,7 @@ TEST(FormatTextTest, WholeLinesWithSeveralArgumentsMatchVsnprintf) {
 // against printf at every precision the tool could ask for.
 TEST(FormatTextTest, RandomDoublesMatchVsnprintfAtEveryPrecision) {
     std::mt19937_64 random(20261209);
-    std::vector<double> values;
+    std::vector<double> values{0.0, -0.0, 1.0, -1.0};
     for (int i = 0; i < 4000; ++i) {
         const std::uint64_t bits = random();
         double value = 0;
