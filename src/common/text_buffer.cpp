@@ -1,6 +1,8 @@
 // Bounded copying and formatting into fixed-size text buffers.
 #include "common/text_buffer.hpp"
 
+#include "common/quick_format.hpp"
+
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +25,8 @@ std::size_t format_text_v(char* dst, std::size_t size, const char* format, std::
         dst[0] = '\0';
         return 0;
     }
+    std::size_t length = 0;
+    if (quick_format(dst, size, format, args, &length)) return length;
     int written = std::vsnprintf(dst, size, format, args);
     if (written < 0) {
         dst[0] = '\0';

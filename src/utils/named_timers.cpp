@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kTimerNameSize = 132;  // 131 characters
 
 char timer_names[TIMER_SLOTS][kTimerNameSize] = {};
+std::size_t timer_name_lengths[TIMER_SLOTS] = {};
 unsigned short timer_ids[TIMER_SLOTS] = {};
 double timer_values[TIMER_SLOTS][2] = {};
 double timer_seconds[TIMER_SLOTS] = {};
@@ -26,9 +27,11 @@ bool valid_slot(int slot) {
     return slot >= 0 && slot < TIMER_SLOTS;
 }
 
-// The first byte sorts out most slots before the whole name is compared.
-bool slot_carries(int slot, const char* name) {
-    return timer_names[slot][0] == name[0] && std::strcmp(timer_names[slot], name) == 0;
+// The length and the first byte sort out most slots before the whole name
+// is compared.
+bool slot_carries(int slot, const char* name, std::size_t length) {
+    return timer_name_lengths[slot] == length && timer_names[slot][0] == name[0] &&
+           std::memcmp(timer_names[slot], name, length) == 0;
 }
 
 // A slot started again before its stop ends its host timer unrecorded, so
@@ -49,14 +52,16 @@ constexpr const char kStatisticLine[] = "\n%d.) %s   %lf sec  [%d]";
 void set_timer_name(const char* name, int slot) {
     if (!valid_slot(slot)) return;
     copy_text(timer_names[slot], name != nullptr ? name : "");
+    timer_name_lengths[slot] = std::strlen(timer_names[slot]);
     timer_seconds[slot] = 0.0;
     timer_counts[slot] = 0;
 }
 
 int start_named_timer(const char* name) {
     if (name == nullptr || name[0] == '\0') return -1;
+    const std::size_t length = std::strlen(name);
     for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
-        if (slot_carries(slot, name)) start_slot(slot);
+        if (slot_carries(slot, name, length)) start_slot(slot);
     }
     return 0;
 }
@@ -64,8 +69,9 @@ int start_named_timer(const char* name) {
 // A stop the host cannot measure adds nothing to the seconds.
 int stop_named_timer(const char* name) {
     if (name == nullptr || name[0] == '\0') return -1;
+    const std::size_t length = std::strlen(name);
     for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
-        if (!slot_carries(slot, name)) continue;
+        if (!slot_carries(slot, name, length)) continue;
         double values[2] = {0.0, 0.0};
         RQ_end_timer(timer_ids[slot], values);
         timer_running[slot] = false;
@@ -108,6 +114,7 @@ int ask_timer_count(int slot) {
 void reset_named_timers() {
     for (int slot = 0; slot < TIMER_SLOTS; ++slot) {
         timer_names[slot][0] = '\0';
+        timer_name_lengths[slot] = 0;
         timer_ids[slot] = 0;
         timer_values[slot][0] = timer_values[slot][1] = 0.0;
         timer_seconds[slot] = 0.0;

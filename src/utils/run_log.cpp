@@ -37,9 +37,9 @@ void current_ctime(char (&out)[kCtimeSize]) {
 // A message cut to its buffer keeps the line end its format closes with, so
 // the next message still starts on a line of its own.
 void keep_line_end(char* message, std::size_t length, const char* format) {
+    if (length + 1 < kMessageSize) return;
     const std::size_t format_length = format != nullptr ? std::strlen(format) : 0;
-    if (length + 1 < kMessageSize || format_length == 0 || format[format_length - 1] != '\n')
-        return;
+    if (format_length == 0 || format[format_length - 1] != '\n') return;
     message[length - 1] = '\n';
 }
 
@@ -107,8 +107,11 @@ int append_formatted_line(const char* file_name, std::size_t line_size, const ch
     char line[kLongestLineSize];
     if (line_size > sizeof line) line_size = sizeof line;
     // A line without conversions (a bare tag) is its own text: no formatting.
-    if (format != nullptr && std::strchr(format, '%') == nullptr && std::strlen(format) < line_size)
-        return append_line_to_file(file_name, format);
+    if (format != nullptr) {
+        const char* percent = strchrnul(format, '%');
+        if (*percent == '\0' && static_cast<std::size_t>(percent - format) < line_size)
+            return append_line_to_file(file_name, format);
+    }
     format_text_v(line, line_size, format, args);
     return append_line_to_file(file_name, line);
 }

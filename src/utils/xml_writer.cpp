@@ -48,6 +48,15 @@ bool needs_escaping(const char* text) {
     return false;
 }
 
+// Appends count characters of text to a line of XML_BUFSIZE bytes, cut at its
+// last character; returns the new length.
+std::size_t append_cut(char* line, std::size_t length, const char* text, std::size_t count) {
+    const std::size_t room = XML_BUFSIZE - 1 - length;
+    if (count > room) count = room;
+    std::memcpy(line + length, text, count);
+    return length + count;
+}
+
 }  // namespace
 
 int init_xml_file() {
@@ -69,7 +78,9 @@ int write_xml_line(const char* file_name, const char* format, ...) {
 // reference), so the element line always keeps its closing tag.
 int write_xml_element(const char* file_name, const char* indent, const char* element,
                       const char* format, ...) {
-    const std::size_t tags_length = std::strlen(indent) + 2 * std::strlen(element) + 5;
+    const std::size_t indent_length = std::strlen(indent);
+    const std::size_t element_length = std::strlen(element);
+    const std::size_t tags_length = indent_length + 2 * element_length + 5;
     const std::size_t value_size = tags_length < XML_BUFSIZE ? XML_BUFSIZE - tags_length : 1;
     char value[XML_BUFSIZE];
     std::va_list args;
@@ -78,12 +89,18 @@ int write_xml_element(const char* file_name, const char* indent, const char* ele
     va_end(args);
     xml_escape(value, value_size);
     // Put together as it stands: the value is never read as a format again.
-    std::string line;
-    line.reserve(tags_length + std::strlen(value));
-    line.append(indent).append("<").append(element).append(">").append(value);
-    line.append("</").append(element).append(">");
-    if (line.size() >= XML_BUFSIZE) line.resize(XML_BUFSIZE - 1);  // an overlong indent or name
-    append_line_to_file(file_name, line.c_str());
+    // An overlong indent or name is cut at the end of the line.
+    char line[XML_BUFSIZE];
+    std::size_t length = append_cut(line, 0, indent, indent_length);
+    length = append_cut(line, length, "<", 1);
+    length = append_cut(line, length, element, element_length);
+    length = append_cut(line, length, ">", 1);
+    length = append_cut(line, length, value, std::strlen(value));
+    length = append_cut(line, length, "</", 2);
+    length = append_cut(line, length, element, element_length);
+    length = append_cut(line, length, ">", 1);
+    line[length] = '\0';
+    append_line_to_file(file_name, line);
     return 0;
 }
 

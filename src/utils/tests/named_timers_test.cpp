@@ -33,6 +33,22 @@ TEST_F(NamedTimersTest, UnknownNameChangesNothing) {
     EXPECT_EQ(start_named_timer("associativity_data->assoc_object"), 0);
     EXPECT_EQ(stop_named_timer("associativity_data->assoc_object"), 0);
     EXPECT_EQ(ask_timer_count(0), 0);
+    // Only the whole name: neither a part of it nor a longer name.
+    set_timer_name("CYCLE_ALL", 1);
+    for (const char* other : {"CYCLE_AL", "CYCLE_ALLX", "C", "cycle_all"}) {
+        start_named_timer(other);
+        stop_named_timer(other);
+    }
+    EXPECT_EQ(ask_timer_count(1), 0);
+    // A name longer than a slot holds is kept cut; only the cut name is that slot's.
+    const std::string long_name(200, 'n');
+    set_timer_name(long_name.c_str(), 2);
+    start_named_timer(long_name.c_str());
+    stop_named_timer(long_name.c_str());
+    EXPECT_EQ(ask_timer_count(2), 0);
+    start_named_timer(long_name.substr(0, 131).c_str());
+    stop_named_timer(long_name.substr(0, 131).c_str());
+    EXPECT_EQ(ask_timer_count(2), 1);
 }
 
 TEST_F(NamedTimersTest, SlotsWithTheSameNameRunTogether) {
