@@ -224,15 +224,67 @@ std::size_t start_after(const std::vector<tag_t>& list, tag_t previous, Position
     return std::string::npos;
 }
 
+// Whether the entry at position i of a list still stands for the object.
+bool listed_in_part(const Part& part, const Object& o, std::size_t i) {
+    return o.part == part.tag && o.pos_all == i;
+}
+bool listed_as_type(int type, const Object& o, std::size_t i) {
+    return o.type == type && o.pos_type == i;
+}
+bool listed_on_layer(int layer, const Object& o, std::size_t i) {
+    return o.displayable && o.layer == layer && o.pos_layer == i;
+}
+
+// Takes the entries of `dropped` tags out of `list`. The entries before the
+// first of them stay as they are; each entry after it that still stands for
+// its object moves up and its object learns the new position, any other (left
+// behind by a move to another list, invisible to cycles) goes too.
+template <typename Dropped, typename Valid, typename Renumber>
+void drop_entries(std::vector<tag_t>& list, Dropped dropped, Valid valid, Renumber renumber) {
+    const auto first = std::find_if(list.begin(), list.end(), dropped);
+    std::size_t kept = static_cast<std::size_t>(first - list.begin());
+    for (std::size_t i = kept; i < list.size(); ++i) {
+        const tag_t tag = list[i];
+        if (dropped(tag)) continue;
+        Object* o = find_object(tag);
+        if (o == nullptr || o->erased || !valid(*o, i)) continue;
+        renumber(*o, kept);
+        list[kept++] = tag;
+    }
+    list.resize(kept);
+}
+
 }  // namespace
+
+void drop_from_lists(Part& part, const std::vector<tag_t>& tags) {
+    if (tags.empty()) return;
+    std::vector<bool> marked(*std::max_element(tags.begin(), tags.end()) + 1, false);
+    for (tag_t tag : tags) marked[tag] = true;
+    auto dropped = [&](tag_t tag) { return tag < marked.size() && marked[tag]; };
+    drop_entries(
+        part.objects, dropped,
+        [&](const Object& o, std::size_t i) { return listed_in_part(part, o, i); },
+        [](Object& o, std::size_t pos) { o.pos_all = pos; });
+    for (auto& [type, list] : part.by_type) {
+        drop_entries(
+            list, dropped,
+            [t = type](const Object& o, std::size_t i) { return listed_as_type(t, o, i); },
+            [](Object& o, std::size_t pos) { o.pos_type = pos; });
+    }
+    for (auto& [layer, list] : part.by_layer) {
+        drop_entries(
+            list, dropped,
+            [l = layer](const Object& o, std::size_t i) { return listed_on_layer(l, o, i); },
+            [](Object& o, std::size_t pos) { o.pos_layer = pos; });
+    }
+}
 
 tag_t next_in_part(const Part& part, tag_t previous) {
     std::size_t start =
         start_after(part.objects, previous, [](const Object& o) { return o.pos_all; });
     if (start == std::string::npos) return NULL_TAG;
-    return scan(part.objects, start, [&](const Object& o, std::size_t i) {
-        return o.part == part.tag && o.pos_all == i;
-    });
+    return scan(part.objects, start,
+                [&](const Object& o, std::size_t i) { return listed_in_part(part, o, i); });
 }
 
 tag_t next_of_type(const Part& part, int type, tag_t previous) {
@@ -242,7 +294,7 @@ tag_t next_of_type(const Part& part, int type, tag_t previous) {
         start_after(it->second, previous, [](const Object& o) { return o.pos_type; });
     if (start == std::string::npos) return NULL_TAG;
     return scan(it->second, start,
-                [&](const Object& o, std::size_t i) { return o.type == type && o.pos_type == i; });
+                [&](const Object& o, std::size_t i) { return listed_as_type(type, o, i); });
 }
 
 tag_t next_on_layer(const Part& part, int layer, tag_t previous) {
@@ -251,9 +303,8 @@ tag_t next_on_layer(const Part& part, int layer, tag_t previous) {
     std::size_t start =
         start_after(it->second, previous, [](const Object& o) { return o.pos_layer; });
     if (start == std::string::npos) return NULL_TAG;
-    return scan(it->second, start, [&](const Object& o, std::size_t i) {
-        return o.displayable && o.layer == layer && o.pos_layer == i;
-    });
+    return scan(it->second, start,
+                [&](const Object& o, std::size_t i) { return listed_on_layer(layer, o, i); });
 }
 
 }  // namespace standin

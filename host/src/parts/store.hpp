@@ -389,6 +389,10 @@ Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>
 tag_t next_in_part(const Part& part, tag_t previous);
 tag_t next_of_type(const Part& part, int type, tag_t previous);
 tag_t next_on_layer(const Part& part, int layer, tag_t previous);
+// Takes the objects of `tags` (retired: erased, tags kept) out of the part's
+// lists and renumbers the positions of the objects after them.
+// O(entries of the lists); the objects before the first one are not touched.
+void drop_from_lists(Part& part, const std::vector<tag_t>& tags);
 
 // Part events raised by the host (reason numbers as the callback registry
 // uses them: 1 open, 4 close, 5 modified, 7 change of work part). The event
