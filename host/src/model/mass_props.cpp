@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace standin {
 namespace {
@@ -131,6 +132,18 @@ bool placed_model(const Object& object, MassModel& model, int depth) {
     return true;
 }
 
+// A body's placed model and the density it is weighed with.
+struct BodyMass {
+    MassModel model;
+    double rho = 0.0;
+};
+
+// Kept between calls, so that a call allocates nothing once it has grown.
+std::vector<BodyMass>& body_masses() {
+    static auto* masses = new std::vector<BodyMass>();
+    return *masses;
+}
+
 struct Totals {
     double volume = 0.0;
     double mass = 0.0;
@@ -183,21 +196,26 @@ extern "C" RQ_API int RQ_MODL_ask_mass_props_3d(const tag_t* bodies, int n_bodie
     if (int code = fault_code(kCall, NULL_TAG)) return code;
 
     // First pass: every body must exist and have a usable model; its own
-    // failure switch or a fault for it fails the whole call.
+    // failure switch or a fault for it fails the whole call. Each body's
+    // model and density are kept for the second pass.
+    std::vector<BodyMass>& masses = body_masses();
+    masses.clear();
     Totals totals;
     for (int i = 0; i < n_bodies; ++i) {
-        if (find_object(bodies[i]) == nullptr) return RQ_err_bad_tag;
-        const Body* body = body_data(bodies[i]);
-        if (body == nullptr) return RQ_err_bad_tag;
-        if (body->mass_props_fault != 0) return body->mass_props_fault;
+        const Object* object = find_object(bodies[i]);
+        if (object == nullptr) return RQ_err_bad_tag;
+        const Object* source = body_object(bodies[i]);
+        if (source == nullptr) return RQ_err_bad_tag;
+        const Body& body = *source->body;
+        if (body.mass_props_fault != 0) return body.mass_props_fault;
         if (int code = fault_code(kCall, bodies[i])) return code;
-        MassModel model;
-        if (!body_mass_model(bodies[i], model)) return RQ_err_mass_props;
-        double rho = density > 0.0 ? density : body->density;
-        double mass = rho * model.volume;
-        totals.volume += model.volume;
+        BodyMass& entry = masses.emplace_back();
+        if (!placed_model(*object, entry.model, 0)) return RQ_err_mass_props;
+        entry.rho = density > 0.0 ? density : body.density;
+        double mass = entry.rho * entry.model.volume;
+        totals.volume += entry.model.volume;
         totals.mass += mass;
-        for (int k = 0; k < 3; ++k) totals.moment[k] += mass * model.centroid[k];
+        for (int k = 0; k < 3; ++k) totals.moment[k] += mass * entry.model.centroid[k];
     }
 
     Vec3 cog{0, 0, 0};
@@ -208,18 +226,16 @@ extern "C" RQ_API int RQ_MODL_ask_mass_props_3d(const tag_t* bodies, int n_bodie
     // Second pass: inertia about the combined centre of gravity (parallel axes).
     Mat3 inertia{};
     if (totals.mass > 0.0) {
-        for (int i = 0; i < n_bodies; ++i) {
-            MassModel model;
-            body_mass_model(bodies[i], model);
-            double rho = density > 0.0 ? density : body_data(bodies[i])->density;
-            double mass = rho * model.volume;
+        for (const BodyMass& entry : masses) {
+            const MassModel& model = entry.model;
+            double mass = entry.rho * model.volume;
             Vec3 d{model.centroid[0] - cog[0], model.centroid[1] - cog[1],
                    model.centroid[2] - cog[2]};
             double d2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
             for (int r = 0; r < 3; ++r) {
                 for (int c = 0; c < 3; ++c) {
-                    inertia[3 * r + c] +=
-                        rho * model.inertia[3 * r + c] + mass * ((r == c ? d2 : 0.0) - d[r] * d[c]);
+                    inertia[3 * r + c] += entry.rho * model.inertia[3 * r + c] +
+                                          mass * ((r == c ? d2 : 0.0) - d[r] * d[c]);
                 }
             }
         }
