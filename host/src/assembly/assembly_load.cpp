@@ -227,7 +227,6 @@ void drop_part(tag_t tag) {
     if (part == nullptr) return;
     for (tag_t t : part->objects)
         if (Object* o = find_object(t)) retire_object(*o);
-    s.part_by_tag.erase(tag);
     std::erase_if(s.parts, [tag](const std::unique_ptr<Part>& p) { return p->tag == tag; });
 }
 

@@ -49,11 +49,14 @@ Object* find_object(tag_t tag) {
     return tag < s.tag_table.size() ? s.tag_table[tag] : nullptr;
 }
 
+// The loaded parts stay in the order of their tags: parts get rising tags and
+// leave the list without reordering it.
 Part* find_part(tag_t tag) {
     if (tag == NULL_TAG) return nullptr;
-    Session& s = session();
-    auto it = s.part_by_tag.find(tag);
-    return it == s.part_by_tag.end() ? nullptr : it->second;
+    const auto& parts = session().parts;
+    auto it = std::lower_bound(parts.begin(), parts.end(), tag,
+                               [](const std::unique_ptr<Part>& p, tag_t t) { return p->tag < t; });
+    return it != parts.end() && (*it)->tag == tag ? it->get() : nullptr;
 }
 
 Part* work_part() {
@@ -87,7 +90,6 @@ Part& add_part(std::string name, std::string path, std::string part_id) {
     part->path = std::move(path);
     part->part_id = std::move(part_id);
     Part& stored = *part;
-    s.part_by_tag[stored.tag] = &stored;
     s.parts.push_back(std::move(part));
     return stored;
 }
@@ -151,7 +153,6 @@ Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>
     }
     s.next_tag = part->tag + 1 + static_cast<tag_t>(objects.size());
     Part& stored = *part;
-    s.part_by_tag[stored.tag] = &stored;
     s.parts.push_back(std::move(part));
     stored.objects.reserve(objects.size());
     s.objects.reserve(s.objects.size() + objects.size());
@@ -171,7 +172,6 @@ void unload_all_parts() {
     }
     s.objects.clear();
     s.parts.clear();
-    s.part_by_tag.clear();
     s.tag_by_handle.clear();
     s.work_part = NULL_TAG;
     s.display_part = NULL_TAG;
@@ -198,12 +198,27 @@ void run_reset_hooks() {
 namespace standin {
 namespace {
 
+// Starts loading the object of the entry after `i` into the caches, and the
+// table slot of the one after that, while the caller works on this one.
+void prefetch_after(const std::vector<tag_t>& list, std::size_t i) {
+    const Session& s = session();
+    if (i + 2 < list.size() && list[i + 2] < s.tag_table.size())
+        __builtin_prefetch(&s.tag_table[list[i + 2]]);
+    if (i + 1 >= list.size() || list[i + 1] >= s.tag_table.size()) return;
+    const char* next = reinterpret_cast<const char*>(s.tag_table[list[i + 1]]);
+    if (next == nullptr) return;
+    for (std::size_t line = 0; line < sizeof(Object); line += 64) __builtin_prefetch(next + line);
+}
+
 // Scans `list` from `start` for the first entry that is still valid there.
 template <typename Valid>
 tag_t scan(const std::vector<tag_t>& list, std::size_t start, Valid valid) {
     for (std::size_t i = start; i < list.size(); ++i) {
         const Object* o = find_object(list[i]);
-        if (o != nullptr && !o->erased && valid(*o, i)) return o->tag;
+        if (o != nullptr && !o->erased && valid(*o, i)) {
+            prefetch_after(list, i);
+            return o->tag;
+        }
     }
     return NULL_TAG;
 }

@@ -352,8 +352,7 @@ struct Session {
     tag_t next_tag = 1;
     std::vector<Object*> tag_table;  // index = tag; null for parts and unused tags
     std::vector<std::unique_ptr<Object>> objects;
-    std::vector<std::unique_ptr<Part>> parts;  // loaded parts, load order
-    std::unordered_map<tag_t, Part*> part_by_tag;
+    std::vector<std::unique_ptr<Part>> parts;  // loaded parts, load order (rising tags)
     std::unordered_map<std::string, tag_t> tag_by_handle;
 };
 
