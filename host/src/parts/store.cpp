@@ -44,11 +44,6 @@ Session& session() {
     return *the_session;
 }
 
-Object* find_object(tag_t tag) {
-    Session& s = session();
-    return tag < s.tag_table.size() ? s.tag_table[tag] : nullptr;
-}
-
 // The loaded parts stay in the order of their tags: parts get rising tags and
 // leave the list without reordering it.
 Part* find_part(tag_t tag) {

@@ -359,7 +359,10 @@ struct Session {
 Session& session();
 
 // Object store operations shared by the call implementations.
-Object* find_object(tag_t tag);
+inline Object* find_object(tag_t tag) {
+    Session& s = session();
+    return tag < s.tag_table.size() ? s.tag_table[tag] : nullptr;
+}
 Part* find_part(tag_t tag);
 Part* work_part();
 Part& add_part(std::string name, std::string path, std::string part_id);
