@@ -106,6 +106,9 @@ void place(MassModel& model, const Mat3& m, const Vec3& t) {
     model.inertia = rotate_tensor(m, model.inertia);
 }
 
+// The body's model in the coordinates of the part that holds it; false when
+// the geometry or a placement is not usable (negative or non-finite sizes,
+// axes or transforms that are no rotation, a prototype that is gone).
 bool placed_model(const Object& object, MassModel& model, int depth) {
     if (depth > 64) return false;  // a prototype chain that loops
     if (object.prototype_object != NULL_TAG) {
@@ -173,12 +176,6 @@ void fail_nth_mass_props_call(int nth, int code) {
     }
     planned_failure_countdown = nth;
     planned_failure_code = code;
-}
-
-bool body_mass_model(tag_t body, MassModel& model) {
-    const Object* object = find_object(body);
-    if (object == nullptr || object->type != RQ_solid_type) return false;
-    return placed_model(*object, model, 0);
 }
 
 }  // namespace standin
