@@ -2,8 +2,6 @@
 // released records; larger records and sanitizer builds use the plain heap.
 #include "parts/record_pool.hpp"
 
-#include <sys/mman.h>
-
 #include <array>
 #include <cstdlib>
 #include <new>
@@ -13,7 +11,7 @@ namespace {
 
 constexpr std::size_t kGranule = 16;
 constexpr std::size_t kLargestPooled = 512;
-constexpr std::size_t kChunkBytes = std::size_t{2} << 20;  // one huge page
+constexpr std::size_t kChunkBytes = std::size_t{2} << 20;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kPooling = false;  // the sanitizer watches every record on its own
@@ -45,9 +43,8 @@ bool pooled(std::size_t bytes) {
 }
 
 void new_chunk(Pool& p) {
-    void* chunk = std::aligned_alloc(kChunkBytes, kChunkBytes);
+    void* chunk = std::malloc(kChunkBytes);
     if (chunk == nullptr) throw std::bad_alloc();
-    ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);  // advice only: 4 KB pages serve as well
     p.next = static_cast<char*>(chunk);
     p.end = p.next + kChunkBytes;
 }
