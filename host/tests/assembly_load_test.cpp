@@ -5,6 +5,8 @@
 #include <rq/rq.h>
 #include <standin/testing.hpp>
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -242,6 +244,71 @@ TEST_F(StructureRefreshTest, KeepsModifiedChildren) {
     ASSERT_EQ(RQ_OBJ_ask_name(body, name), 0);
     EXPECT_STREQ(name, "RENAMED");
     EXPECT_EQ(bodies_of(opened.part).size(), 1u);
+}
+
+// Every refresh retires the occurrences and places new ones: the retired ones
+// leave the assembly's lists, so cycles give each live object once and the
+// lists stay as long as they were, however often the structure is refreshed.
+TEST_F(StructureRefreshTest, RetiredOccurrencesLeaveTheLists) {
+    write_plate(path("plate.prt"), 10);
+    PartBuilder sub("sub");
+    sub.add(RQ_component_type, 0, component("plate.prt"));
+    sub.write(path("sub.prt"));
+    PartBuilder assembly("asm");
+    assembly.add(RQ_component_type, 0, component("sub.prt"));
+    assembly.add(RQ_solid_type, 0, {{"body", {{"shape", "sphere"}, {"size", {1, 0, 0}}}}});
+    assembly.add(RQ_component_type, 0, component("plate.prt"));
+    assembly.write(path("asm.prt"));
+    const Opened opened = open(path("asm.prt"));
+    ASSERT_EQ(opened.code, 0);
+    const standin::Part* part = standin::find_part(opened.part);
+    ASSERT_NE(part, nullptr);
+    auto list_lengths = [part] {
+        std::map<std::string, std::size_t> lengths{{"objects", part->objects.size()}};
+        for (const auto& [type, list] : part->by_type)
+            lengths["type " + std::to_string(type)] = list.size();
+        for (const auto& [layer, list] : part->by_layer)
+            lengths["layer " + std::to_string(layer)] = list.size();
+        return lengths;
+    };
+    auto all_objects = [&] {
+        std::vector<tag_t> tags;
+        for (tag_t t = RQ_OBJ_cycle_all(opened.part, NULL_TAG); t != NULL_TAG;
+             t = RQ_OBJ_cycle_all(opened.part, t))
+            tags.push_back(t);
+        return tags;
+    };
+    auto on_layer_one = [] {
+        std::vector<tag_t> tags;
+        tag_t t = NULL_TAG;
+        while (RQ_LAYER_cycle_by_layer(1, &t) == 0 && t != NULL_TAG) tags.push_back(t);
+        return tags;
+    };
+    const auto lengths = list_lengths();
+    const std::size_t object_count = all_objects().size();
+    const std::size_t layer_count = on_layer_one().size();
+    // The own body, one occurrence of the plate's body under each component.
+    ASSERT_EQ(bodies_of(opened.part).size(), 3u);
+
+    for (int refresh = 1; refresh <= 3; ++refresh) {
+        SCOPED_TRACE("refresh " + std::to_string(refresh));
+        ASSERT_EQ(RQ_FLTR_update_structure(opened.part), 0);
+        EXPECT_EQ(list_lengths(), lengths);
+        for (const std::vector<tag_t>& cycled :
+             {all_objects(), on_layer_one(), bodies_of(opened.part)}) {
+            EXPECT_EQ(std::set<tag_t>(cycled.begin(), cycled.end()).size(), cycled.size());
+            for (tag_t t : cycled) EXPECT_EQ(RQ_OBJ_ask_status(t), RQ_OBJ_ALIVE);
+        }
+        EXPECT_EQ(all_objects().size(), object_count);
+        EXPECT_EQ(on_layer_one().size(), layer_count);
+        const std::vector<tag_t> bodies = bodies_of(opened.part);
+        ASSERT_EQ(bodies.size(), 3u);
+        EXPECT_EQ(handle(bodies[1]), "asm:1/sub:1/plate:1");
+        // Each listed object knows its place again: a cycle goes on from it.
+        tag_t next = bodies[1];
+        ASSERT_EQ(RQ_OBJ_cycle_objs_in_part(opened.part, RQ_solid_type, &next), 0);
+        EXPECT_EQ(next, bodies[2]);
+    }
 }
 
 }  // namespace

@@ -116,12 +116,14 @@ TEST_F(DraftingTest, AssociativityFailsOnDemandForOneObject) {
 
 TEST_F(DraftingTest, ViewDependencyFollowsTheSheetViews) {
     standin::PartBuilder b("views");
+    auto before = b.add(RQ_point_type, 0);
     auto note = b.add(RQ_drafting_entity_type, 1);
     auto model = b.add(RQ_dimension_type, 1);
     auto sheet_view = b.add(RQ_view_type, 0, {{"name", "SHT1"}, {"view", {{"objects", {note}}}}});
     auto member = b.add(RQ_view_type, 0, {{"name", "FRONT@1"}, {"view", {{"objects", {model}}}}});
-    b.add(RQ_drawing_type, 0,
-          {{"name", "SHT1"}, {"sheet", {{"sheet_view", sheet_view}, {"views", {member}}}}});
+    auto sheet =
+        b.add(RQ_drawing_type, 0,
+              {{"name", "SHT1"}, {"sheet", {{"sheet_view", sheet_view}, {"views", {member}}}}});
     ASSERT_NE(b.open(path("views.prt")), NULL_TAG);
 
     int dependent = -1;
@@ -129,6 +131,12 @@ TEST_F(DraftingTest, ViewDependencyFollowsTheSheetViews) {
     ASSERT_EQ(uc6409(tag_of(b, note), &dependent, name), 0);
     EXPECT_EQ(dependent, 1);
     EXPECT_STREQ(name, "SHT1");
+    // Objects before and after the listed ones are no view's.
+    for (auto unlisted : {before, sheet}) {
+        dependent = -1;
+        ASSERT_EQ(uc6409(tag_of(b, unlisted), &dependent, name), 0);
+        EXPECT_EQ(dependent, 0);
+    }
     // Shown in a member view is not view dependent.
     ASSERT_EQ(uc6409(tag_of(b, model), &dependent, name), 0);
     EXPECT_EQ(dependent, 0);

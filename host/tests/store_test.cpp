@@ -2,7 +2,12 @@
 // type changes, handles, names, flags.
 #include <rq/rq.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "host_fixture.hpp"
 #include "parts/store.hpp"
@@ -229,6 +234,55 @@ TEST_F(StoreTest, WorkPartDisplayPartAndCloseAll) {
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);
     EXPECT_EQ(RQ_PART_ask_display_part(), NULL_TAG);
     EXPECT_NE(RQ_PART_ask_part_name(pa, name), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A record above the pool's largest size: the plain heap serves it.
+struct LargeRecord {
+    STANDIN_POOLED_RECORD
+    char bytes[4096];
+};
+
+// Records of every size come out whole, apart and aligned, keep what is
+// written into them, and a released one serves the next of its size.
+TEST(RecordPoolTest, RecordsAreApartAlignedAndReused) {
+    std::vector<std::unique_ptr<standin::Body>> bodies;
+    std::vector<std::unique_ptr<standin::Object>> objects;
+    for (int i = 0; i < 20000; ++i) {  // more than one chunk
+        bodies.push_back(std::make_unique<standin::Body>());
+        bodies.back()->density = i;
+        objects.push_back(std::make_unique<standin::Object>());
+        objects.back()->tag = static_cast<tag_t>(i);
+    }
+    std::vector<std::pair<std::uintptr_t, std::size_t>> spans;
+    for (const auto& b : bodies)
+        spans.emplace_back(reinterpret_cast<std::uintptr_t>(b.get()), sizeof(standin::Body));
+    for (const auto& o : objects)
+        spans.emplace_back(reinterpret_cast<std::uintptr_t>(o.get()), sizeof(standin::Object));
+    std::sort(spans.begin(), spans.end());
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        EXPECT_EQ(spans[i].first % 16, 0u);
+        if (i > 0) {
+            ASSERT_GE(spans[i].first, spans[i - 1].first + spans[i - 1].second);
+        }
+    }
+    for (int i = 0; i < 20000; ++i) {
+        ASSERT_EQ(bodies[i]->density, i);
+        ASSERT_EQ(objects[i]->tag, static_cast<tag_t>(i));
+    }
+
+    auto large = std::make_unique<LargeRecord>();
+    std::memset(large->bytes, 1, sizeof large->bytes);
+    large.reset();
+
+#if !defined(__SANITIZE_ADDRESS__)
+    const standin::Body* released = bodies[7].get();
+    bodies[7].reset();
+    EXPECT_EQ(std::make_unique<standin::Body>().get(), released);
+#endif
 }
 
 }  // namespace

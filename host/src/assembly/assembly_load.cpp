@@ -227,7 +227,6 @@ void drop_part(tag_t tag) {
     if (part == nullptr) return;
     for (tag_t t : part->objects)
         if (Object* o = find_object(t)) retire_object(*o);
-    s.part_by_tag.erase(tag);
     std::erase_if(s.parts, [tag](const std::unique_ptr<Part>& p) { return p->tag == tag; });
 }
 
@@ -243,16 +242,21 @@ int refresh_structure(Part& assembly) {
         const Part* part = find_part(below);
         if (part != nullptr && may_read_again(*part)) drop_part(below);
     }
+    std::vector<tag_t> retired;
     for (tag_t t : assembly.objects) {
         Object* o = find_object(t);
         if (o == nullptr || o->erased) continue;
         if (o->occurrence_component != NULL_TAG) {
             retire_object(*o);
+            retired.push_back(t);
         } else if (o->component) {
             o->component->prototype = NULL_TAG;
             o->component->placed_members = 0;
         }
     }
+    // The retired occurrences leave the lists, so that the lists and every
+    // later walk over them do not grow with each refresh.
+    drop_from_lists(assembly, retired);
     ++session().generation;
     LoadReport report;
     load_components(assembly, report);

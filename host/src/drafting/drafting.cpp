@@ -1,8 +1,10 @@
 // Drafting-object and dimension calls: origin, associativity, text blocks,
 // sketch-dimension status and view dependency.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "parts/store.hpp"
 #include "session/faults.hpp"
@@ -37,9 +39,23 @@ const Drafting& drafting_of(const Object& o) {
 // first use and rebuilt when the part's number of views or sheets changes,
 // or when a remembered position no longer holds the object (a view list
 // changed, a view was deleted); a look-up costs O(1).
+struct ViewPlace {
+    tag_t view = NULL_TAG;
+    std::size_t position = 0;
+};
+
+// The places are held by tag from the lowest listed tag on: a part's objects
+// mostly have neighbouring tags, so the index is about as long as the part.
 struct ViewIndex {
     std::pair<std::size_t, std::size_t> signature{static_cast<std::size_t>(-1), 0};
-    std::unordered_map<tag_t, std::pair<tag_t, std::size_t>> where;  // view, position
+    tag_t first = NULL_TAG;
+    std::vector<ViewPlace> where;  // tag - first -> place; view 0: none
+
+    const ViewPlace* find(tag_t tag) const {
+        if (tag < first || tag - first >= where.size()) return nullptr;
+        const ViewPlace& place = where[tag - first];
+        return place.view != NULL_TAG ? &place : nullptr;
+    }
 };
 
 std::unordered_map<tag_t, ViewIndex>& view_indexes() {
@@ -69,20 +85,42 @@ std::pair<std::size_t, std::size_t> views_signature(const Part& part) {
     return {count_of_type(part, RQ_view_type), count_of_type(part, RQ_drawing_type)};
 }
 
-// The sheets' own views hold the view-dependent objects.
-void rebuild(ViewIndex& index, const Part& part) {
-    index.where.clear();
-    index.signature = views_signature(part);
+// The sheets' own views of the part, live.
+std::vector<const Object*> sheet_views(const Part& part) {
+    std::vector<const Object*> views;
     auto it = part.by_type.find(RQ_drawing_type);
-    if (it == part.by_type.end()) return;
+    if (it == part.by_type.end()) return views;
     for (tag_t t : it->second) {
         const Object* s = find_object(t);
         if (s == nullptr || s->erased || !s->sheet) continue;
         const Object* v = find_object(s->sheet->sheet_view);
-        if (v == nullptr || v->erased || !v->view) continue;
+        if (v != nullptr && !v->erased && v->view) views.push_back(v);
+    }
+    return views;
+}
+
+// The sheets' own views hold the view-dependent objects; an object in two of
+// them counts for the first.
+void rebuild(ViewIndex& index, const Part& part) {
+    index.where.clear();
+    index.signature = views_signature(part);
+    const std::vector<const Object*> views = sheet_views(part);
+    tag_t lowest = static_cast<tag_t>(-1), highest = 0;
+    for (const Object* v : views) {
+        for (tag_t object : v->view->objects) {
+            lowest = std::min(lowest, object);
+            highest = std::max(highest, object);
+        }
+    }
+    if (highest < lowest) return;
+    index.first = lowest;
+    index.where.resize(static_cast<std::size_t>(highest - lowest) + 1);
+    for (const Object* v : views) {
         const auto& objects = v->view->objects;
-        for (std::size_t i = 0; i < objects.size(); ++i)
-            index.where.emplace(objects[i], std::pair{v->tag, i});
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            ViewPlace& place = index.where[objects[i] - lowest];
+            if (place.view == NULL_TAG) place = {v->tag, i};
+        }
     }
 }
 
@@ -93,11 +131,11 @@ tag_t dependent_view(const Object& o) {
     ViewIndex& index = view_indexes()[part->tag];
     if (index.signature != views_signature(*part)) rebuild(index, *part);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        auto it = index.where.find(o.tag);
-        if (it == index.where.end()) return NULL_TAG;
-        const Object* v = find_object(it->second.first);
-        if (v != nullptr && !v->erased && v->view && it->second.second < v->view->objects.size() &&
-            v->view->objects[it->second.second] == o.tag)
+        const ViewPlace* place = index.find(o.tag);
+        if (place == nullptr) return NULL_TAG;
+        const Object* v = find_object(place->view);
+        if (v != nullptr && !v->erased && v->view && place->position < v->view->objects.size() &&
+            v->view->objects[place->position] == o.tag)
             return v->tag;
         rebuild(index, *part);
     }

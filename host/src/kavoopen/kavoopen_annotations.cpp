@@ -132,16 +132,23 @@ struct ObjectWrapper {
 // Never destroyed, so pointers handed out stay valid; a wrapper whose tag
 // now names an object of another class is kept aside, not freed.
 struct Wrappers {
-    std::unordered_map<tag_t, ObjectWrapper> objects;
+    std::vector<ObjectWrapper> objects;  // by tag
     std::vector<std::unique_ptr<TaggedObject>> retired;
     std::unordered_map<tag_t, std::unique_ptr<AnnotationManager>> managers;
-    std::unordered_map<tag_t, std::unique_ptr<AppendedText>> appended;
+    std::vector<std::unique_ptr<AppendedText>> appended;  // by dimension tag
     AssociativeText associative_text;
 };
 
 Wrappers& wrappers() {
     static auto* w = new Wrappers();
     return *w;
+}
+
+// The entry of a tag in a table held by tag, which grows to take it.
+template <typename T>
+T& slot_of(std::vector<T>& by_tag, tag_t tag) {
+    if (by_tag.size() <= tag) by_tag.resize(static_cast<std::size_t>(tag) + 1);
+    return by_tag[tag];
 }
 
 const standin::Object& live_object(tag_t tag, int line) {
@@ -280,7 +287,7 @@ TaggedObject* KavoObjectManager::Get(tag_t tag) {
     const standin::Object& o = live_object(tag, __LINE__);
     standin::throw_on_fault("KavoObjectManager::Get", tag, __LINE__, kSourceFile);
     const Kind kind = kind_of(o);
-    ObjectWrapper& slot = wrappers().objects[tag];
+    ObjectWrapper& slot = slot_of(wrappers().objects, tag);
     if (slot.object && slot.kind != kind) wrappers().retired.push_back(std::move(slot.object));
     if (!slot.object) {
         slot.kind = kind;
@@ -325,7 +332,7 @@ std::vector<KavoString> SimpleDraftingAid::GetText() {
 AppendedText* Dimension::GetAppendedText() {
     live_object(Tag(), __LINE__);
     standin::throw_on_fault("Dimension::GetAppendedText", Tag(), __LINE__, kSourceFile);
-    auto& slot = wrappers().appended[Tag()];
+    auto& slot = slot_of(wrappers().appended, Tag());
     if (!slot) slot = std::make_unique<AppendedText>(Tag());
     return slot.get();
 }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace standin {
 namespace {
@@ -105,6 +106,9 @@ void place(MassModel& model, const Mat3& m, const Vec3& t) {
     model.inertia = rotate_tensor(m, model.inertia);
 }
 
+// The body's model in the coordinates of the part that holds it; false when
+// the geometry or a placement is not usable (negative or non-finite sizes,
+// axes or transforms that are no rotation, a prototype that is gone).
 bool placed_model(const Object& object, MassModel& model, int depth) {
     if (depth > 64) return false;  // a prototype chain that loops
     if (object.prototype_object != NULL_TAG) {
@@ -129,6 +133,18 @@ bool placed_model(const Object& object, MassModel& model, int depth) {
     if (!is_rotation(m) || !finite(body.origin.data(), 3)) return false;
     place(model, m, body.origin);
     return true;
+}
+
+// A body's placed model and the density it is weighed with.
+struct BodyMass {
+    MassModel model;
+    double rho = 0.0;
+};
+
+// Kept between calls, so that a call allocates nothing once it has grown.
+std::vector<BodyMass>& body_masses() {
+    static auto* masses = new std::vector<BodyMass>();
+    return *masses;
 }
 
 struct Totals {
@@ -162,12 +178,6 @@ void fail_nth_mass_props_call(int nth, int code) {
     planned_failure_code = code;
 }
 
-bool body_mass_model(tag_t body, MassModel& model) {
-    const Object* object = find_object(body);
-    if (object == nullptr || object->type != RQ_solid_type) return false;
-    return placed_model(*object, model, 0);
-}
-
 }  // namespace standin
 
 using namespace standin;
@@ -183,21 +193,26 @@ extern "C" RQ_API int RQ_MODL_ask_mass_props_3d(const tag_t* bodies, int n_bodie
     if (int code = fault_code(kCall, NULL_TAG)) return code;
 
     // First pass: every body must exist and have a usable model; its own
-    // failure switch or a fault for it fails the whole call.
+    // failure switch or a fault for it fails the whole call. Each body's
+    // model and density are kept for the second pass.
+    std::vector<BodyMass>& masses = body_masses();
+    masses.clear();
     Totals totals;
     for (int i = 0; i < n_bodies; ++i) {
-        if (find_object(bodies[i]) == nullptr) return RQ_err_bad_tag;
-        const Body* body = body_data(bodies[i]);
-        if (body == nullptr) return RQ_err_bad_tag;
-        if (body->mass_props_fault != 0) return body->mass_props_fault;
+        const Object* object = find_object(bodies[i]);
+        if (object == nullptr) return RQ_err_bad_tag;
+        const Object* source = body_object(bodies[i]);
+        if (source == nullptr) return RQ_err_bad_tag;
+        const Body& body = *source->body;
+        if (body.mass_props_fault != 0) return body.mass_props_fault;
         if (int code = fault_code(kCall, bodies[i])) return code;
-        MassModel model;
-        if (!body_mass_model(bodies[i], model)) return RQ_err_mass_props;
-        double rho = density > 0.0 ? density : body->density;
-        double mass = rho * model.volume;
-        totals.volume += model.volume;
+        BodyMass& entry = masses.emplace_back();
+        if (!placed_model(*object, entry.model, 0)) return RQ_err_mass_props;
+        entry.rho = density > 0.0 ? density : body.density;
+        double mass = entry.rho * entry.model.volume;
+        totals.volume += entry.model.volume;
         totals.mass += mass;
-        for (int k = 0; k < 3; ++k) totals.moment[k] += mass * model.centroid[k];
+        for (int k = 0; k < 3; ++k) totals.moment[k] += mass * entry.model.centroid[k];
     }
 
     Vec3 cog{0, 0, 0};
@@ -208,18 +223,16 @@ extern "C" RQ_API int RQ_MODL_ask_mass_props_3d(const tag_t* bodies, int n_bodie
     // Second pass: inertia about the combined centre of gravity (parallel axes).
     Mat3 inertia{};
     if (totals.mass > 0.0) {
-        for (int i = 0; i < n_bodies; ++i) {
-            MassModel model;
-            body_mass_model(bodies[i], model);
-            double rho = density > 0.0 ? density : body_data(bodies[i])->density;
-            double mass = rho * model.volume;
+        for (const BodyMass& entry : masses) {
+            const MassModel& model = entry.model;
+            double mass = entry.rho * model.volume;
             Vec3 d{model.centroid[0] - cog[0], model.centroid[1] - cog[1],
                    model.centroid[2] - cog[2]};
             double d2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
             for (int r = 0; r < 3; ++r) {
                 for (int c = 0; c < 3; ++c) {
-                    inertia[3 * r + c] +=
-                        rho * model.inertia[3 * r + c] + mass * ((r == c ? d2 : 0.0) - d[r] * d[c]);
+                    inertia[3 * r + c] += entry.rho * model.inertia[3 * r + c] +
+                                          mass * ((r == c ? d2 : 0.0) - d[r] * d[c]);
                 }
             }
         }

@@ -23,10 +23,6 @@ struct MassModel {
     std::array<double, 9> inertia{0, 0, 0, 0, 0, 0, 0, 0, 0};  // row after row
 };
 
-// Fills the model; false when the geometry or a placement is not usable
-// (negative or non-finite sizes, axes or transforms that are no rotation).
-bool body_mass_model(tag_t body, MassModel& model);
-
 // Makes an occurrence of `prototype_body` in `assembly`, placed by the
 // component `component` (an object of type 63 in `assembly`); returns it.
 // Its handle is "<component handle>/<prototype handle>"; it takes no object id.

@@ -44,16 +44,14 @@ Session& session() {
     return *the_session;
 }
 
-Object* find_object(tag_t tag) {
-    Session& s = session();
-    return tag < s.tag_table.size() ? s.tag_table[tag] : nullptr;
-}
-
+// The loaded parts stay in the order of their tags: parts get rising tags and
+// leave the list without reordering it.
 Part* find_part(tag_t tag) {
     if (tag == NULL_TAG) return nullptr;
-    Session& s = session();
-    auto it = s.part_by_tag.find(tag);
-    return it == s.part_by_tag.end() ? nullptr : it->second;
+    const auto& parts = session().parts;
+    auto it = std::lower_bound(parts.begin(), parts.end(), tag,
+                               [](const std::unique_ptr<Part>& p, tag_t t) { return p->tag < t; });
+    return it != parts.end() && (*it)->tag == tag ? it->get() : nullptr;
 }
 
 Part* work_part() {
@@ -87,7 +85,6 @@ Part& add_part(std::string name, std::string path, std::string part_id) {
     part->path = std::move(path);
     part->part_id = std::move(part_id);
     Part& stored = *part;
-    s.part_by_tag[stored.tag] = &stored;
     s.parts.push_back(std::move(part));
     return stored;
 }
@@ -151,7 +148,6 @@ Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>
     }
     s.next_tag = part->tag + 1 + static_cast<tag_t>(objects.size());
     Part& stored = *part;
-    s.part_by_tag[stored.tag] = &stored;
     s.parts.push_back(std::move(part));
     stored.objects.reserve(objects.size());
     s.objects.reserve(s.objects.size() + objects.size());
@@ -171,7 +167,6 @@ void unload_all_parts() {
     }
     s.objects.clear();
     s.parts.clear();
-    s.part_by_tag.clear();
     s.tag_by_handle.clear();
     s.work_part = NULL_TAG;
     s.display_part = NULL_TAG;
@@ -198,12 +193,27 @@ void run_reset_hooks() {
 namespace standin {
 namespace {
 
+// Starts loading the object of the entry after `i` into the caches, and the
+// table slot of the one after that, while the caller works on this one.
+void prefetch_after(const std::vector<tag_t>& list, std::size_t i) {
+    const Session& s = session();
+    if (i + 2 < list.size() && list[i + 2] < s.tag_table.size())
+        __builtin_prefetch(&s.tag_table[list[i + 2]]);
+    if (i + 1 >= list.size() || list[i + 1] >= s.tag_table.size()) return;
+    const char* next = reinterpret_cast<const char*>(s.tag_table[list[i + 1]]);
+    if (next == nullptr) return;
+    for (std::size_t line = 0; line < sizeof(Object); line += 64) __builtin_prefetch(next + line);
+}
+
 // Scans `list` from `start` for the first entry that is still valid there.
 template <typename Valid>
 tag_t scan(const std::vector<tag_t>& list, std::size_t start, Valid valid) {
     for (std::size_t i = start; i < list.size(); ++i) {
         const Object* o = find_object(list[i]);
-        if (o != nullptr && !o->erased && valid(*o, i)) return o->tag;
+        if (o != nullptr && !o->erased && valid(*o, i)) {
+            prefetch_after(list, i);
+            return o->tag;
+        }
     }
     return NULL_TAG;
 }
@@ -224,15 +234,67 @@ std::size_t start_after(const std::vector<tag_t>& list, tag_t previous, Position
     return std::string::npos;
 }
 
+// Whether the entry at position i of a list still stands for the object.
+bool listed_in_part(const Part& part, const Object& o, std::size_t i) {
+    return o.part == part.tag && o.pos_all == i;
+}
+bool listed_as_type(int type, const Object& o, std::size_t i) {
+    return o.type == type && o.pos_type == i;
+}
+bool listed_on_layer(int layer, const Object& o, std::size_t i) {
+    return o.displayable && o.layer == layer && o.pos_layer == i;
+}
+
+// Takes the entries of `dropped` tags out of `list`. The entries before the
+// first of them stay as they are; each entry after it that still stands for
+// its object moves up and its object learns the new position, any other (left
+// behind by a move to another list, invisible to cycles) goes too.
+template <typename Dropped, typename Valid, typename Renumber>
+void drop_entries(std::vector<tag_t>& list, Dropped dropped, Valid valid, Renumber renumber) {
+    const auto first = std::find_if(list.begin(), list.end(), dropped);
+    std::size_t kept = static_cast<std::size_t>(first - list.begin());
+    for (std::size_t i = kept; i < list.size(); ++i) {
+        const tag_t tag = list[i];
+        if (dropped(tag)) continue;
+        Object* o = find_object(tag);
+        if (o == nullptr || o->erased || !valid(*o, i)) continue;
+        renumber(*o, kept);
+        list[kept++] = tag;
+    }
+    list.resize(kept);
+}
+
 }  // namespace
+
+void drop_from_lists(Part& part, const std::vector<tag_t>& tags) {
+    if (tags.empty()) return;
+    std::vector<bool> marked(*std::max_element(tags.begin(), tags.end()) + 1, false);
+    for (tag_t tag : tags) marked[tag] = true;
+    auto dropped = [&](tag_t tag) { return tag < marked.size() && marked[tag]; };
+    drop_entries(
+        part.objects, dropped,
+        [&](const Object& o, std::size_t i) { return listed_in_part(part, o, i); },
+        [](Object& o, std::size_t pos) { o.pos_all = pos; });
+    for (auto& [type, list] : part.by_type) {
+        drop_entries(
+            list, dropped,
+            [t = type](const Object& o, std::size_t i) { return listed_as_type(t, o, i); },
+            [](Object& o, std::size_t pos) { o.pos_type = pos; });
+    }
+    for (auto& [layer, list] : part.by_layer) {
+        drop_entries(
+            list, dropped,
+            [l = layer](const Object& o, std::size_t i) { return listed_on_layer(l, o, i); },
+            [](Object& o, std::size_t pos) { o.pos_layer = pos; });
+    }
+}
 
 tag_t next_in_part(const Part& part, tag_t previous) {
     std::size_t start =
         start_after(part.objects, previous, [](const Object& o) { return o.pos_all; });
     if (start == std::string::npos) return NULL_TAG;
-    return scan(part.objects, start, [&](const Object& o, std::size_t i) {
-        return o.part == part.tag && o.pos_all == i;
-    });
+    return scan(part.objects, start,
+                [&](const Object& o, std::size_t i) { return listed_in_part(part, o, i); });
 }
 
 tag_t next_of_type(const Part& part, int type, tag_t previous) {
@@ -242,7 +304,7 @@ tag_t next_of_type(const Part& part, int type, tag_t previous) {
         start_after(it->second, previous, [](const Object& o) { return o.pos_type; });
     if (start == std::string::npos) return NULL_TAG;
     return scan(it->second, start,
-                [&](const Object& o, std::size_t i) { return o.type == type && o.pos_type == i; });
+                [&](const Object& o, std::size_t i) { return listed_as_type(type, o, i); });
 }
 
 tag_t next_on_layer(const Part& part, int layer, tag_t previous) {
@@ -251,9 +313,8 @@ tag_t next_on_layer(const Part& part, int layer, tag_t previous) {
     std::size_t start =
         start_after(it->second, previous, [](const Object& o) { return o.pos_layer; });
     if (start == std::string::npos) return NULL_TAG;
-    return scan(it->second, start, [&](const Object& o, std::size_t i) {
-        return o.displayable && o.layer == layer && o.pos_layer == i;
-    });
+    return scan(it->second, start,
+                [&](const Object& o, std::size_t i) { return listed_on_layer(layer, o, i); });
 }
 
 }  // namespace standin

@@ -4,6 +4,8 @@
 
 #include <rq/rq.h>
 
+#include "parts/record_pool.hpp"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -34,6 +36,7 @@ struct Attribute {
 
 // ---- per-type payloads ------------------------------------------------------
 struct Point {
+    STANDIN_POOLED_RECORD
     std::array<double, 3> xyz{0, 0, 0};
 };
 
@@ -41,6 +44,7 @@ struct Point {
 enum class Shape { none, block, cylinder, sphere };
 
 struct Body {
+    STANDIN_POOLED_RECORD
     int body_type = RQ_MODL_SOLID_BODY;
     double density = 1.0;
     tag_t material = NULL_TAG;
@@ -54,6 +58,7 @@ struct Body {
 };
 
 struct Feature {
+    STANDIN_POOLED_RECORD
     std::string feature_type;
     std::optional<std::string> display_name;
     bool browseable = true;
@@ -63,10 +68,12 @@ struct Feature {
 };
 
 struct ReferenceSet {
+    STANDIN_POOLED_RECORD
     std::vector<tag_t> members;
 };
 
 struct Expression {
+    STANDIN_POOLED_RECORD
     std::string exp_name;
     std::string value_text;
     double value = 0.0;
@@ -74,17 +81,20 @@ struct Expression {
 };
 
 struct Family {
+    STANDIN_POOLED_RECORD
     std::string family_name;
     int member_count = 0;
     int attribute_count = 0;
 };
 
 struct Instance {
+    STANDIN_POOLED_RECORD
     int suppress_state = 0;
     tag_t suppression_expression = NULL_TAG;
 };
 
 struct Component {
+    STANDIN_POOLED_RECORD
     std::string child_file;      // part file of the child, as stored
     tag_t prototype = NULL_TAG;  // the loaded child part
     std::string refset_name;
@@ -104,6 +114,7 @@ struct Component {
 // A view (type 60): a member view of a drawing sheet, or the sheet's own view
 // that holds the sheet's view-dependent objects.
 struct View {
+    STANDIN_POOLED_RECORD
     bool out_of_date = false;
     int update_code = 0;  // code of RQ_DRAW_update_one_view; 0 brings the view up to date
     std::array<double, 2> reference_point{0, 0};
@@ -137,6 +148,7 @@ struct SheetGraphic {
 
 // A drawing sheet (type 62).
 struct Sheet {
+    STANDIN_POOLED_RECORD
     tag_t sheet_view = NULL_TAG;
     std::vector<tag_t> views;  // member views, in order
     bool out_of_date = false;
@@ -150,6 +162,7 @@ struct Sheet {
 
 // A legacy pattern (type 10, subtype 0) as uc5822 and RQ_PATT_ask_params give it.
 struct Pattern {
+    STANDIN_POOLED_RECORD
     std::optional<std::string> pattern_name;  // none: the object's name
     std::string file_name;
     int unused = 0;
@@ -163,6 +176,7 @@ struct Pattern {
 // Drafting data of a dimension (type 26): the retained flag and the texts
 // appended to the measurement, as the object interface gives them.
 struct Dimension {
+    STANDIN_POOLED_RECORD
     bool retained = false;
     std::vector<std::string> before_text;
     std::vector<std::string> after_text;
@@ -200,6 +214,7 @@ struct SketchDimensionStatus {
 };
 
 struct Drafting {
+    STANDIN_POOLED_RECORD
     std::array<double, 3> origin{0, 0, 0};
     std::vector<AssociativityRecord> associativity;
     std::vector<TextBlock> text_blocks;
@@ -212,6 +227,7 @@ struct Drafting {
 // ---- curves -------------------------------------------------------------------
 // A line (type 3) from start to end.
 struct Line {
+    STANDIN_POOLED_RECORD
     std::array<double, 3> start{0, 0, 0};
     std::array<double, 3> end{0, 0, 0};
 };
@@ -220,6 +236,7 @@ struct Line {
 // angles in radians, drawn counterclockwise from start to end
 // (end - start up to 2 pi: a full circle).
 struct Arc {
+    STANDIN_POOLED_RECORD
     std::array<double, 3> centre{0, 0, 0};
     double radius = 0.0;
     double start_angle = 0.0;
@@ -228,6 +245,7 @@ struct Arc {
 
 // ---- objects ----------------------------------------------------------------
 struct Object {
+    STANDIN_POOLED_RECORD
     tag_t tag = NULL_TAG;
     tag_t part = NULL_TAG;  // owning part
     int type = 0;
@@ -352,15 +370,17 @@ struct Session {
     tag_t next_tag = 1;
     std::vector<Object*> tag_table;  // index = tag; null for parts and unused tags
     std::vector<std::unique_ptr<Object>> objects;
-    std::vector<std::unique_ptr<Part>> parts;  // loaded parts, load order
-    std::unordered_map<tag_t, Part*> part_by_tag;
+    std::vector<std::unique_ptr<Part>> parts;  // loaded parts, load order (rising tags)
     std::unordered_map<std::string, tag_t> tag_by_handle;
 };
 
 Session& session();
 
 // Object store operations shared by the call implementations.
-Object* find_object(tag_t tag);
+inline Object* find_object(tag_t tag) {
+    Session& s = session();
+    return tag < s.tag_table.size() ? s.tag_table[tag] : nullptr;
+}
 Part* find_part(tag_t tag);
 Part* work_part();
 Part& add_part(std::string name, std::string path, std::string part_id);
@@ -389,6 +409,10 @@ Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>
 tag_t next_in_part(const Part& part, tag_t previous);
 tag_t next_of_type(const Part& part, int type, tag_t previous);
 tag_t next_on_layer(const Part& part, int layer, tag_t previous);
+// Takes the objects of `tags` (retired: erased, tags kept) out of the part's
+// lists and renumbers the positions of the objects after them.
+// O(entries of the lists); the objects before the first one are not touched.
+void drop_from_lists(Part& part, const std::vector<tag_t>& tags);
 
 // Part events raised by the host (reason numbers as the callback registry
 // uses them: 1 open, 4 close, 5 modified, 7 change of work part). The event
