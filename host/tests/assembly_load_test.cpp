@@ -292,7 +292,16 @@ TEST_F(StructureRefreshTest, RetiredOccurrencesLeaveTheLists) {
 
     for (int refresh = 1; refresh <= 3; ++refresh) {
         SCOPED_TRACE("refresh " + std::to_string(refresh));
+        const tag_t retired = bodies_of(opened.part)[1];
         ASSERT_EQ(RQ_FLTR_update_structure(opened.part), 0);
+        // A cycle cannot go on from an occurrence the refresh retired: it
+        // fails rather than end as if the list were whole.
+        tag_t from_retired = retired;
+        EXPECT_EQ(RQ_OBJ_cycle_objs_in_part(opened.part, RQ_solid_type, &from_retired),
+                  RQ_err_bad_tag);
+        EXPECT_EQ(from_retired, NULL_TAG);
+        from_retired = retired;
+        EXPECT_EQ(RQ_LAYER_cycle_by_layer(1, &from_retired), RQ_err_bad_tag);
         EXPECT_EQ(list_lengths(), lengths);
         for (const std::vector<tag_t>& cycled :
              {all_objects(), on_layer_one(), bodies_of(opened.part)}) {

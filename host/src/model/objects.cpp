@@ -29,8 +29,9 @@ int RQ_OBJ_cycle_objs_in_part(tag_t part_tag, int type, tag_t* object) {
         *object = NULL_TAG;
         return RQ_err_bad_tag;
     }
-    *object = next_of_type(*part, type, *object);
-    return 0;
+    bool lost = false;
+    *object = next_of_type(*part, type, *object, &lost);
+    return lost ? RQ_err_bad_tag : 0;
 }
 
 tag_t RQ_OBJ_cycle_all(tag_t part_tag, tag_t previous) {
@@ -154,8 +155,9 @@ int RQ_LAYER_cycle_by_layer(int layer, tag_t* object) {
         *object = NULL_TAG;
         return RQ_err_no_work_part;
     }
-    *object = next_on_layer(*part, layer, *object);
-    return 0;
+    bool lost = false;
+    *object = next_on_layer(*part, layer, *object, &lost);
+    return lost ? RQ_err_bad_tag : 0;
 }
 
 // Status 1 makes the layer the work layer; other statuses are accepted and

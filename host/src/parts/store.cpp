@@ -234,6 +234,12 @@ std::size_t start_after(const std::vector<tag_t>& list, tag_t previous, Position
     return std::string::npos;
 }
 
+// The step from an object a list does not hold: the cycle ends, lost.
+tag_t lost_place(bool* lost) {
+    if (lost != nullptr) *lost = true;
+    return NULL_TAG;
+}
+
 // Whether the entry at position i of a list still stands for the object.
 bool listed_in_part(const Part& part, const Object& o, std::size_t i) {
     return o.part == part.tag && o.pos_all == i;
@@ -289,30 +295,30 @@ void drop_from_lists(Part& part, const std::vector<tag_t>& tags) {
     }
 }
 
-tag_t next_in_part(const Part& part, tag_t previous) {
+tag_t next_in_part(const Part& part, tag_t previous, bool* lost) {
     std::size_t start =
         start_after(part.objects, previous, [](const Object& o) { return o.pos_all; });
-    if (start == std::string::npos) return NULL_TAG;
+    if (start == std::string::npos) return lost_place(lost);
     return scan(part.objects, start,
                 [&](const Object& o, std::size_t i) { return listed_in_part(part, o, i); });
 }
 
-tag_t next_of_type(const Part& part, int type, tag_t previous) {
+tag_t next_of_type(const Part& part, int type, tag_t previous, bool* lost) {
     auto it = part.by_type.find(type);
-    if (it == part.by_type.end()) return NULL_TAG;
+    if (it == part.by_type.end()) return previous == NULL_TAG ? NULL_TAG : lost_place(lost);
     std::size_t start =
         start_after(it->second, previous, [](const Object& o) { return o.pos_type; });
-    if (start == std::string::npos) return NULL_TAG;
+    if (start == std::string::npos) return lost_place(lost);
     return scan(it->second, start,
                 [&](const Object& o, std::size_t i) { return listed_as_type(type, o, i); });
 }
 
-tag_t next_on_layer(const Part& part, int layer, tag_t previous) {
+tag_t next_on_layer(const Part& part, int layer, tag_t previous, bool* lost) {
     auto it = part.by_layer.find(layer);
-    if (it == part.by_layer.end()) return NULL_TAG;
+    if (it == part.by_layer.end()) return previous == NULL_TAG ? NULL_TAG : lost_place(lost);
     std::size_t start =
         start_after(it->second, previous, [](const Object& o) { return o.pos_layer; });
-    if (start == std::string::npos) return NULL_TAG;
+    if (start == std::string::npos) return lost_place(lost);
     return scan(it->second, start,
                 [&](const Object& o, std::size_t i) { return listed_on_layer(layer, o, i); });
 }

@@ -405,10 +405,12 @@ void touch_object(Object& object);
 Part& adopt_part(std::unique_ptr<Part> part, std::vector<std::unique_ptr<Object>> objects);
 
 // Cycle steps over a part's lists (previous 0 starts; 0 after the last).
-// Objects erased in the session are skipped; O(1) a step, amortised.
-tag_t next_in_part(const Part& part, tag_t previous);
-tag_t next_of_type(const Part& part, int type, tag_t previous);
-tag_t next_on_layer(const Part& part, int layer, tag_t previous);
+// Objects erased in the session are skipped; O(1) a step, amortised. A
+// previous object that is not in the list (never was, or a structure refresh
+// took it out) gives 0 and sets *lost when given: the cycle cannot go on.
+tag_t next_in_part(const Part& part, tag_t previous, bool* lost = nullptr);
+tag_t next_of_type(const Part& part, int type, tag_t previous, bool* lost = nullptr);
+tag_t next_on_layer(const Part& part, int layer, tag_t previous, bool* lost = nullptr);
 // Takes the objects of `tags` (retired: erased, tags kept) out of the part's
 // lists and renumbers the positions of the objects after them.
 // O(entries of the lists); the objects before the first one are not touched.
