@@ -2,7 +2,10 @@
 # Installs the Debian packages the build needs (only those missing).
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils)
+# clang, libclang-rt-dev (libFuzzer and the sanitizer runtimes of clang) and llvm
+# (llvm-symbolizer for the reports) build and run the fuzz targets.
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils
+  clang libclang-rt-dev llvm)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")

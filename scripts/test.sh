@@ -11,4 +11,6 @@ for preset in default sanitize; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" || status=1
 done
+# Then every fuzz target for a bounded time (scripts/fuzz.sh).
+scripts/fuzz.sh || status=1
 exit $status

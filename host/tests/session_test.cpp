@@ -305,6 +305,11 @@ TEST_F(SessionTest, FaultsSkipCallsAndReachValueCalls) {
     EXPECT_EQ(RQ_OBJ_ask_status(part), RQ_OBJ_ALIVE);
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), NULL_TAG);
     EXPECT_EQ(RQ_ASSEM_ask_work_part(), part);
+    // A used-up entry of code 0 lets the entry behind it fire in the same call.
+    standin::load_faults(json::parse(R"([{"call": "RQ_PATT_is_shading_on", "code": 0, "times": 1},
+        {"call": "RQ_PATT_is_shading_on", "code": 7, "times": 1}])"));
+    EXPECT_EQ(RQ_PATT_is_shading_on(&flag), 7);
+    EXPECT_EQ(RQ_PATT_is_shading_on(&flag), 0);
     EXPECT_THROW(standin::load_faults(json::parse(R"([{"call": "x", "code": 1, "skip": -1}])")),
                  std::invalid_argument);
     EXPECT_EQ(RQ_terminate(), 0);

@@ -16,8 +16,17 @@ constexpr char kAmpersandMarker[] = "##38;";
 constexpr std::size_t kMarkerLength = sizeof kAmpersandMarker - 1;
 constexpr unsigned char kDegreeSign = 0xB0;
 
-// The entity that replaces one character, or nullptr when it stays.
+// A control character that no XML 1.0 document may hold, not even as a
+// reference (tab, line feed and carriage return may stand).
+bool forbidden_in_xml(unsigned char c) {
+    return c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+}
+
+// The entity that replaces one character, or nullptr when it stays. A
+// forbidden control character becomes a blank, so that the report stays
+// well-formed whatever a value holds.
 const char* entity_for(unsigned char c) {
+    if (forbidden_in_xml(c)) return " ";
     switch (c) {
         case '&':
             return "&amp;";
@@ -107,7 +116,8 @@ int write_xml_element(const char* file_name, const char* indent, const char* ele
 // One left-to-right pass that gives what the classic escaping gives: first
 // every '&' became the marker "##38;" and every marker then "&amp;" (so a
 // marker already in the text becomes "&amp;" too), then '<', '>', the degree
-// sign 0xB0, the apostrophe and the double quote became their references.
+// sign 0xB0, the apostrophe and the double quote became their references;
+// control characters that XML forbids become blanks.
 // No replacement can form a later pattern, so mapping each character (and
 // each marker) once is the same. A result that does not fit is cut before the
 // first piece that would not fit whole, so no reference is ever split.

@@ -55,14 +55,20 @@ int fire(std::size_t index) {
     return code;
 }
 
-// The first entry for the call that matches and is not skipping fires.
+// The first entry for the call that matches and is not skipping fires. An
+// entry of code 0 used up on the way is erased, and the next one takes its place.
 template <typename Matches>
 int lookup(const char* call, Matches matches) {
     if (!env_faults_loaded) load_env_faults();
     auto& entries = table();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].call != call || !matches(entries[i].handle)) continue;
+    for (std::size_t i = 0; i < entries.size();) {
+        if (entries[i].call != call || !matches(entries[i].handle)) {
+            ++i;
+            continue;
+        }
+        const std::size_t before = entries.size();
         if (int code = fire(i)) return code;
+        if (entries.size() == before) ++i;
     }
     faults_set = !entries.empty();
     return 0;

@@ -66,6 +66,10 @@ TEST(XmlEscapeTest, EscapesThePatternsAndNothingElse) {
         {"##3", "##3"},
         {"\xE4\xF6\xFC\xDF\x80\xFF", "\xE4\xF6\xFC\xDF\x80\xFF"},
         {"\xB1\xB0\xAF", "\xB1&#176;\xAF"},
+        // Control characters XML forbids become blanks; tab, LF and CR stay.
+        {"a\x01"
+         "b\x1F\x0B<\tc\nd\re",
+         "a b  &lt;\tc\nd\re"},
     };
     for (const auto& [value, escaped] : kCases) EXPECT_EQ(escape(value), escaped) << value;
 }
