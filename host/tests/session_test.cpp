@@ -190,9 +190,11 @@ TEST_F(SessionTest, TimersHaveUniqueHandlesAndFixedClock) {
     EXPECT_GE(values[1], 0.0);
     EXPECT_LT(values[1], 60.0);
 
-    standin::reset_session();
+    standin::reset_session();  // no timer of the old session runs; handles start at 1
+    EXPECT_NE(RQ_end_timer(*handles.rbegin(), values), 0);
     ::setenv("KAVOHOST_CLOCK", "0.125", 1);
     ASSERT_EQ(RQ_begin_timer(&handle), 0);
+    EXPECT_EQ(handle, 1);
     ASSERT_EQ(RQ_end_timer(handle, values), 0);
     EXPECT_DOUBLE_EQ(values[1], 0.125);
     ::unsetenv("KAVOHOST_CLOCK");

@@ -1,7 +1,7 @@
 // The number formatting's fast path against vsnprintf, byte for byte, at every
-// buffer size: a format of up to three conversions (flags, width, precision,
-// length and conversion chosen by the input, some of them ones the fast path
-// refuses) with arguments of the matching types.
+// buffer size (beyond 600 bytes of output: the last sizes and every 8191st): a format of up to
+// three conversions (flags, width, precision, length and conversion chosen by the input, some of
+// them ones the fast path refuses) with arguments of the matching types.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdarg>
@@ -117,7 +117,7 @@ void compare_everywhere(const char* format, Values... values) {
     expected.resize(static_cast<std::size_t>(total));
     const std::size_t last = expected.size() + 2;
     for (std::size_t size = 1; size <= last; ++size) {
-        if (size > kEverySizeUpTo && size + 3 < last && size % 997 != 0) continue;
+        if (size > kEverySizeUpTo && size + 3 < last && size % 8191 != 0) continue;
         compare_at_size(size, expected, format, values...);
     }
 }

@@ -66,19 +66,13 @@ struct HandleList {
 };
 
 HandleList running_list;  // oldest first
-HandleList free_list;     // last freed at the end: given first
+HandleList free_list;     // handles ended, the last ended at the end: given first
+// Handles never given since the last reset: next_fresh and above, given in
+// ascending order once free_list is empty. A reset clears only the slots
+// below it, so a session's reset costs what its timers used.
+std::size_t next_fresh = 1;
 int running_count = 0;
-bool lists_ready = false;
 std::optional<double> clock_override;
-
-void make_lists() {
-    running_list = HandleList{};
-    free_list = HandleList{};
-    for (std::size_t handle = slot_count - 1; handle > 0; --handle) {
-        free_list.push_back(static_cast<unsigned short>(handle));  // 1 is given first
-    }
-    lists_ready = true;
-}
 
 // The processor clock is a system call, so it is read at most once a
 // millisecond of real time: processor seconds have a resolution of about a
@@ -116,13 +110,14 @@ std::optional<double> fixed_interval() {
 }
 
 // Never-ended timers are tolerated; when every handle is taken the oldest
-// running timer gives its handle up. The handle freed last is given first,
-// so a few handles serve a program that ends its timers.
+// running timer gives its handle up. The handle ended last is given first,
+// so a few handles serve a program that ends its timers; 1 is given first.
 unsigned short take_handle() {
-    if (!lists_ready) make_lists();
     unsigned short handle = free_list.last;
     if (handle != 0) {
         free_list.remove(handle);
+    } else if (next_fresh < slot_count) {
+        handle = static_cast<unsigned short>(next_fresh++);
     } else {
         handle = running_list.first;
         running_list.remove(handle);
@@ -143,9 +138,12 @@ int running_timers() {
 }
 
 void reset_timers() {
-    for (auto& t : timers()) t = Timer{};
+    auto& slots = timers();
+    for (std::size_t handle = 1; handle < next_fresh; ++handle) slots[handle] = Timer{};
+    next_fresh = 1;
+    running_list = HandleList{};
+    free_list = HandleList{};
     running_count = 0;
-    make_lists();
     clock_override.reset();
     environment_clock.reset();
 }
