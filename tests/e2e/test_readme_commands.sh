@@ -71,12 +71,11 @@ diff -r "$KVTX_SOURCE_DIR/samples" "$REPO/samples" >&2 || fail "an example chang
 # Paths the docs name: repository paths, build outputs under build/default;
 # a name cut by "*" or "<" stands for a prefix.
 cd "$KVTX_SOURCE_DIR"
-grep -oP '(?<![A-Za-z0-9_./<>-])(host|src|tests|docs|samples|scripts|bench|build)/[A-Za-z0-9_./-]*[*<]?' \
+grep -oP '(?<![A-Za-z0-9_./<>-])(host|src|tests|docs|samples|scripts|bench|build/default)/[A-Za-z0-9_./-]*[*<]?' \
     "${DOCS[@]}" | sort -u | while IFS=: read -r doc path; do
     root="$KVTX_SOURCE_DIR"
     name="${path%.}"
     case "$name" in
-        build/) continue ;;
         build/default/*) root="$KVTX_BIN_DIR" name="${name#build/default/}" ;;
     esac
     case "$name" in
