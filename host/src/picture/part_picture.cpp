@@ -3,6 +3,7 @@
 #include <standin/picture.hpp>
 
 #include <exception>
+#include <filesystem>
 
 #include "drafting/cgm/cgm_writer.hpp"
 #include "drafting/cgm/sheet_scene_builder.hpp"
@@ -14,9 +15,13 @@
 namespace standin {
 namespace {
 
+std::string file_leaf(const std::string& name) {
+    return std::filesystem::path(name).filename().string();
+}
+
 picture::Picture sheet_picture(const Part& part, const Object& sheet) {
     picture::Picture p;
-    p.title = part.name + " " + sheet.name.value_or("");
+    p.title = file_leaf(part.name) + " " + sheet.name.value_or("");
     const auto [width, height] = cgm::sheet_size(sheet);
     p.box = {0, 0, width, height};
     for (cgm::SceneGroup& group : cgm::sheet_scene(sheet))
@@ -41,8 +46,11 @@ bool write_part_picture(tag_t part_tag, const PictureOptions& options, const std
             error = "no loaded part";
             return false;
         }
-        if (!options.sheet)
-            return write_svg(picture::work_view_picture(*part, options), path, error);
+        if (!options.sheet) {
+            picture::Picture p = picture::work_view_picture(*part, options);
+            p.title = file_leaf(part->name);
+            return write_svg(p, path, error);
+        }
         const Object* sheet = find_sheet_by_name(*part, *options.sheet);
         if (sheet == nullptr) {
             error = "the part has no sheet " + *options.sheet;

@@ -77,7 +77,6 @@ class WorkViewBuilder {
         for (const Object* o : shown) add(*o);
 
         Picture picture;
-        picture.title = part_.name;
         picture.box = bounding_box();
         for (auto& [key, layer] : groups_) {
             if (layer.objects == 0) continue;  // only objects that draw nothing
