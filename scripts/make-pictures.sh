@@ -21,5 +21,6 @@ for revision in a b; do
   "$KVTX_BIN_DIR/src/kavotalvex" -part="$root/samples/parts/pump_base_$revision.prt" -outdir=out \
     -log=run.log -ExtractCGM_toDir=cgm -Sheet=SHT1 >/dev/null
 done
-"$root/scripts/cgm-overlay.sh" cgm/pump_base_a_SHT1.cgm cgm/pump_base_b_SHT1.cgm "$out"
+"$root/scripts/cgm-overlay.sh" cgm/pump_base_a_SHT1.cgm cgm/pump_base_b_SHT1.cgm "$out" \
+  "$work/pump_base_overlay.prt"
 echo "wrote $out"
