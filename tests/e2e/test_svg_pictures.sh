@@ -59,4 +59,13 @@ compare_golden errors.txt errors.txt
 "$SVG_PROGRAM" overlay2.prt layer2.svg --layers 2 || fail "--layers 2"
 grep -q 'class="layer1' layer2.svg && fail "--layers 2 drew layer 1"
 expect_contains layer2.svg '<g class="layer2">'
+
+# The host program's command draws the work part, or one of its sheets.
+printf 'open samples/parts/pump_base_b.prt\nsvg run_sheet.svg sheet SHT2\nsvg run_view.svg\nsvg x.svg sheet NONE\n' >pictures.script
+run_host_script pictures.script
+expect_exit 1
+expect_contains stderr.txt "line 4: svg x.svg failed: the part has no sheet NONE"
+"$SVG_PROGRAM" samples/parts/pump_base_b.prt sheet.svg --sheet SHT2 && cmp -s sheet.svg run_sheet.svg ||
+    fail "svg sheet SHT2 differs from kavohost-svg's"
+expect_contains run_view.svg '<title>pump_base_b.prt</title>'
 finish

@@ -37,18 +37,34 @@ std::string short_number(double value) {
     return buffer;
 }
 
-// Objects that drawings list belong to their sheets, not to the work view.
+// What drawings hold belongs to their sheets, not to the work view: the
+// objects of a sheet's own view (in sheet coordinates) and the notes and
+// annotations that member views list. The model objects member views show
+// stay.
 std::unordered_set<tag_t> drawing_objects(const Part& part) {
-    std::unordered_set<tag_t> listed;
-    const auto views = part.by_type.find(RQ_view_type);
-    if (views == part.by_type.end()) return listed;
-    for (tag_t t : views->second) {
-        const Object* v = find_object(t);
-        if (v == nullptr || v->type != RQ_view_type || !v->view) continue;
-        listed.insert(v->view->objects.begin(), v->view->objects.end());
-        listed.insert(v->view->notes.begin(), v->view->notes.end());
-    }
-    return listed;
+    std::unordered_set<tag_t> owned;
+    auto each_of_type = [&part](int type, auto visit) {
+        const auto list = part.by_type.find(type);
+        if (list == part.by_type.end()) return;
+        for (tag_t t : list->second) {
+            const Object* o = find_object(t);
+            if (o != nullptr && o->type == type) visit(*o);
+        }
+    };
+    std::unordered_set<tag_t> sheet_views;
+    each_of_type(RQ_drawing_type, [&](const Object& sheet) {
+        if (sheet.sheet) sheet_views.insert(sheet.sheet->sheet_view);
+    });
+    each_of_type(RQ_view_type, [&](const Object& view) {
+        if (!view.view) return;
+        const bool sheet_view = sheet_views.contains(view.tag);
+        for (tag_t t : view.view->objects) {
+            const Object* o = find_object(t);
+            if (o != nullptr && (sheet_view || cgm::is_annotation(*o))) owned.insert(t);
+        }
+        owned.insert(view.view->notes.begin(), view.view->notes.end());
+    });
+    return owned;
 }
 
 struct LayerGroup {
@@ -63,14 +79,14 @@ class WorkViewBuilder {
         : part_(part), options_(options), twins_(options.offset) {}
 
     Picture build() {
-        const std::unordered_set<tag_t> listed = drawing_objects(part_);
+        const std::unordered_set<tag_t> owned = drawing_objects(part_);
         std::vector<const Object*> shown;
         for (tag_t t : part_.objects) {
             const Object* o = find_object(t);
             if (o == nullptr || o->erased || !o->displayable || o->blank_status != 0 ||
                 !wanted_layer(o->layer))
                 continue;
-            if (cgm::is_annotation(*o) && listed.contains(t)) continue;
+            if (owned.contains(t)) continue;
             shown.push_back(o);
             if (options_.overlay && o->layer == options_.overlay_layers[0]) twins_.add(*o);
         }
