@@ -84,11 +84,11 @@ class WorkViewBuilder {
         for (tag_t t : part_.objects) {
             const Object* o = find_object(t);
             if (o == nullptr || o->erased || !o->displayable || o->blank_status != 0 ||
-                !wanted_layer(o->layer))
+                owned.contains(t))
                 continue;
-            if (owned.contains(t)) continue;
-            shown.push_back(o);
+            // Twins count on the first layer even when it is not drawn.
             if (options_.overlay && o->layer == options_.overlay_layers[0]) twins_.add(*o);
+            if (wanted_layer(o->layer)) shown.push_back(o);
         }
         for (const Object* o : shown) add(*o);
 
