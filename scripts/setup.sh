@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs (only those missing).
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils libxml2-utils)
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils libxml2-utils
+          librsvg2-bin python3)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
