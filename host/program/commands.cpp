@@ -5,6 +5,7 @@
 
 #include <rq/rq.h>
 #include <kavoopen/kavoopen.hpp>
+#include <standin/picture.hpp>
 #include <standin/testing.hpp>
 
 #include <cerrno>
@@ -184,6 +185,7 @@ bool Interpreter::dispatch(const std::string& command, const std::string& rest,
         print_highlights();
         return true;
     }
+    if (command == "svg") return write_picture(argument, error);
     error = "unknown command: " + command;
     return false;
 }
@@ -309,6 +311,30 @@ bool Interpreter::copy_file(const std::string& arguments, std::string& error) {
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) error = "copy " + from + " " + to + " failed: " + ec.message();
     return !ec;
+}
+
+// "svg <out.svg> [sheet NAME]": a picture of the work part's work view, or
+// of its sheet of that name (kavohost-svg draws more).
+bool Interpreter::write_picture(const std::string& arguments, std::string& error) {
+    const auto blank = arguments.find(' ');
+    const std::string path = arguments.substr(0, blank);
+    const std::string rest = blank == std::string::npos ? "" : trim(arguments.substr(blank));
+    standin::PictureOptions options;
+    if (rest.starts_with("sheet ")) {
+        options.sheet = trim(rest.substr(6));
+    } else if (!rest.empty() || path.empty()) {
+        error = "svg needs a file, then nothing or sheet <name>";
+        return false;
+    }
+    const tag_t part = RQ_ASSEM_ask_work_part();
+    if (part == NULL_TAG) {
+        error = "svg needs a work part";
+        return false;
+    }
+    std::string reason;
+    if (standin::write_part_picture(part, options, path, reason)) return true;
+    error = "svg " + path + " failed: " + reason;
+    return false;
 }
 
 // The text dialogs shown since the last "dialogs": cue, text shown, answer.

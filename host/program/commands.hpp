@@ -27,6 +27,7 @@ class Interpreter {
     bool copy_file(const std::string& arguments, std::string& error);
     void print_dialogs();
     void print_highlights();
+    bool write_picture(const std::string& arguments, std::string& error);
 
     Plugins plugins_;
     std::size_t dialogs_shown_ = 0;     // dialog records printed so far

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iostream>
 
+#include <standin/testing.hpp>
+
 #include "commands.hpp"
 
 namespace {
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
         print_usage();
         return 2;
     }
+    standin::echo_refusals(true);  // a refused file's syslog line also goes to standard error
     kavohost_run::Interpreter interpreter;
     int failures = 0;
     if (argc == 1 || std::strcmp(argv[1], "-") == 0) {

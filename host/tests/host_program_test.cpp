@@ -130,4 +130,18 @@ TEST_F(HostProgramTest, AnUnloadedPluginCanBeLoadedAgain) {
               "plugin-a: rqusr_cleanup\n");
 }
 
+// A refused part file: the host program prints the syslog line on standard
+// error, before its own line of the failed command.
+TEST_F(HostProgramTest, RefusedPartFileIsNamedOnStandardError) {
+    write_file(
+        path("typo.prt"),
+        R"({"objects": [{"id": 1, "type": 70, "body": {"shape": "block", "szie": [1, 2, 3]}}]})");
+    EXPECT_EQ(run("open typo.prt\n"), 1);
+    const std::string line =
+        "kavohost: refused part file \"typo.prt\" at objects[0].body.szie: unknown key\n";
+    EXPECT_EQ(syslog(), line);
+    EXPECT_EQ(err().substr(0, line.size()), line) << err();
+    EXPECT_EQ(err().find(line, 1), std::string::npos);  // once
+}
+
 }  // namespace

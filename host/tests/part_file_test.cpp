@@ -253,7 +253,7 @@ TEST_F(PartFileTest, OpenErrorsLoadNothing) {
         write_file(path("deep.prt"),
                    "{\"x\": " + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}");
         EXPECT_EQ(open(path("deep.prt"), &part), RQ_err_file_corrupt) << depth;
-        EXPECT_NE(standin::last_load_error().find("nested deeper than 100 levels"),
+        EXPECT_NE(standin::last_load_error().find("nesting deeper than 100 levels"),
                   std::string::npos);
     }
     write_file(path("deep_ok.prt"), "{\"x\": \"[[[[\\\"[[\", \"y\": " + std::string(99, '[') +
@@ -272,7 +272,7 @@ TEST_F(PartFileTest, OpenErrorsLoadNothing) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const std::string& name : {std::string("/dev/zero"), pipe}) {
         EXPECT_EQ(open(name, &part), RQ_err_file_unreadable) << name;
-        EXPECT_NE(standin::last_load_error().find("no regular file"), std::string::npos);
+        EXPECT_NE(standin::last_load_error().find("not a regular file"), std::string::npos);
     }
 
     if (::geteuid() != 0) {  // root reads anything
@@ -332,9 +332,9 @@ TEST_F(PartFileTest, FaultsByCallHandleCountAndEnvironmentFile) {
     RQ_free(text);
 
     // A fault file nested too deep, or a device, is ignored like a missing one.
-    write_file(path("deep_faults.json"),
-               R"([{"call": "RQ_get_release", "code": 8, "x": )" + std::string(5000, '[') +
-                   std::string(5000, ']') + "}]");
+    write_file(path("deep_faults.json"), R"([{"call": "RQ_get_release", "code": 8, "x": )" +
+                                             std::string(5000, '[') + std::string(5000, ']') +
+                                             "}]");
     for (const char* file : {"deep_faults.json", "/dev/zero"}) {
         standin::reset_session();
         ::setenv("KAVOHOST_FAULTS", file[0] == '/' ? file : path(file).c_str(), 1);

@@ -14,6 +14,12 @@ namespace {
 using standin::LoadContext;
 using standin::ordered_json;
 using standin::PayloadReader;
+using standin::Refusal;
+
+// A refusal as one text: "<place>: <reason>", or the reason alone.
+std::string text_of(const Refusal& refusal) {
+    return refusal.place.empty() ? refusal.reason : refusal.place + ": " + refusal.reason;
+}
 
 LoadContext context_with_ids() {
     LoadContext context;
@@ -24,8 +30,8 @@ LoadContext context_with_ids() {
 TEST(PayloadReaderTest, AbsentAndNullKeysGiveTheFallback) {
     const LoadContext context = context_with_ids();
     const ordered_json value = ordered_json::parse(R"({"n": null, "b": null, "r": null})");
-    std::string error;
-    PayloadReader r(value, context, error);
+    Refusal error;
+    PayloadReader r(value, &context, error);
     EXPECT_EQ(r.integer("n", 7), 7);
     EXPECT_EQ(r.integer("missing", 8), 8);
     EXPECT_TRUE(r.boolean("b", true));
@@ -34,15 +40,15 @@ TEST(PayloadReaderTest, AbsentAndNullKeysGiveTheFallback) {
     EXPECT_FALSE(r.optional_text("t").has_value());
     EXPECT_TRUE(r.refs("list").empty());
     EXPECT_TRUE(r.ok());
-    EXPECT_EQ(error, "");
+    EXPECT_EQ(text_of(error), "");
 }
 
 TEST(PayloadReaderTest, SharedRulesOfValues) {
     const LoadContext context = context_with_ids();
     const ordered_json value = ordered_json::parse(
         R"({"one": 1, "zero": 0, "refs": [4, 0, 5], "degree": "\u00b0", "xyz": [1, "nan", 3]})");
-    std::string error;
-    PayloadReader r(value, context, error);
+    Refusal error;
+    PayloadReader r(value, &context, error);
     EXPECT_TRUE(r.boolean("one", false));
     EXPECT_FALSE(r.boolean("zero", true));
     EXPECT_EQ(r.refs("refs"), (std::vector<tag_t>{40, 50}));  // 0 means none
@@ -64,55 +70,63 @@ TEST(PayloadReaderTest, FirstMismatchIsKeptAndNamesItsKey) {
     };
     const Case cases[] = {
         {R"({"k": 2})", [](PayloadReader& r) { r.boolean("k", false); },
-         "\"k\" is not true or false"},
-        {R"({"k": 2147483648})", [](PayloadReader& r) { r.integer("k", 0); },
-         "\"k\" is out of range"},
+         "k: expected true or false"},
+        {R"({"k": 2147483648})", [](PayloadReader& r) { r.integer("k", 0); }, "k: out of range"},
         {R"({"k": 18446744073709551615})", [](PayloadReader& r) { r.int64("k", 0); },
-         "\"k\" is out of range"},
-        {R"({"k": 1.5})", [](PayloadReader& r) { r.int64("k", 0); }, "\"k\" is not an integer"},
+         "k: out of range"},
+        {R"({"k": 1.5})", [](PayloadReader& r) { r.int64("k", 0); }, "k: expected a whole number"},
         {R"({"k": [4, 9]})", [](PayloadReader& r) { r.refs("k"); },
-         "\"k\" refers to object id 9, which is not in the file"},
+         "k[1]: object id 9 is not in the file"},
         {R"({"k": "\u20ac"})", [](PayloadReader& r) { r.text("k", ""); },
-         "\"k\" holds the character U+20AC, which is beyond U+00FF (texts are ISO-8859-1)"},
+         "k: holds the character U+20AC, which is beyond U+00FF (texts are ISO-8859-1)"},
+        {R"({"k": ["a", 2]})", [](PayloadReader& r) { r.texts("k"); }, "k[1]: expected a text"},
         {R"({"k": [1, 2]})", [](PayloadReader& r) { r.numbers<3>("k", {}); },
-         "\"k\" is not a list of 3 numbers"},
-        {R"({})", [](PayloadReader& r) { r.require("k"); }, "\"k\" is missing"},
-        {R"([1])", [](PayloadReader&) {}, "is not an object"},
+         "k: expected a list of 3 numbers"},
+        {R"({})", [](PayloadReader& r) { r.require("k"); }, "k: missing"},
+        {R"([1])", [](PayloadReader&) {}, "expected an object"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.json);
         const ordered_json value = ordered_json::parse(c.json);
-        std::string error;
-        PayloadReader r(value, context, error);
+        Refusal error;
+        PayloadReader r(value, &context, error);
         c.read(r);
         r.require("other");  // a later problem does not replace the first
         EXPECT_FALSE(r.ok());
-        EXPECT_EQ(error, c.expected);
+        EXPECT_EQ(text_of(error), c.expected);
         EXPECT_EQ(r.integer("k", 3), 3);  // after a problem: fallbacks
     }
-    std::string error;
+    Refusal error;
     const ordered_json reference = ordered_json::parse(R"({"r": 4})");
     PayloadReader without_context(reference, nullptr, error);
     without_context.ref("r");
-    EXPECT_EQ(error, "\"r\" is no reference here");
+    EXPECT_EQ(text_of(error), "r: no reference allowed here");
 }
 
 TEST(PayloadReaderTest, ListsAndObjectsNameTheEntry) {
     const LoadContext context = context_with_ids();
     const ordered_json value = ordered_json::parse(
-        R"({"items": [{"n": 1}, {"n": 2}], "bad": [{"n": 1}, {"n": "x"}], "inner": {"n": 5}})");
-    std::string error;
-    PayloadReader r(value, context, error);
+        R"({"items": [{"n": 1}, {"n": 2}], "bad": [{"n": 1}, {"n": "x"}], "inner": {"n": 5},)"
+        R"( "typo": [{"n": 1, "m": 2}]})");
+    Refusal error;
+    PayloadReader r(value, &context, error);
+    constexpr std::string_view n_keys[] = {"n"};
     const auto read_n = [](PayloadReader& item, int& n) { n = item.integer("n", 0); };
-    EXPECT_EQ(r.list<int>("items", read_n), (std::vector<int>{1, 2}));
+    EXPECT_EQ(r.list<int>("items", n_keys, read_n), (std::vector<int>{1, 2}));
     int inner = 0;
-    EXPECT_TRUE(r.object("inner", [&](PayloadReader& item) { inner = item.integer("n", 0); }));
+    EXPECT_TRUE(
+        r.object("inner", n_keys, [&](PayloadReader& item) { inner = item.integer("n", 0); }));
     EXPECT_EQ(inner, 5);
-    EXPECT_FALSE(r.object("absent", [](PayloadReader&) { FAIL(); }));
+    EXPECT_FALSE(r.object("absent", n_keys, [](PayloadReader&) { FAIL(); }));
     EXPECT_TRUE(r.ok());
-    EXPECT_TRUE(r.list<int>("bad", read_n).empty());
+    EXPECT_TRUE(r.list<int>("bad", n_keys, read_n).empty());
     EXPECT_FALSE(r.ok());
-    EXPECT_EQ(error, "\"bad\" entry 2: \"n\" is not an integer");
+    EXPECT_EQ(text_of(error), "bad[1].n: expected a whole number");
+
+    Refusal typo;
+    PayloadReader t(value, &context, typo);
+    EXPECT_TRUE(t.list<int>("typo", n_keys, read_n).empty());
+    EXPECT_EQ(text_of(typo), "typo[0].m: unknown key");
 }
 
 class PayloadReaderFileTest : public HostTest {};
@@ -126,17 +140,16 @@ TEST_F(PayloadReaderFileTest, RefusedPayloadNamesObjectAndKey) {
     };
     const Case cases[] = {
         {R"({"id": 3, "type": 70, "body": {"shape": "cone"}})",
-         "object id 3, body: \"shape\" is not none, block, cylinder or sphere"},
+         "objects[0].body.shape: expected none, block, cylinder or sphere"},
         {R"({"id": 3, "type": 63, "component": {"transform": [[1, 0, 0, 0]]}})",
-         "object id 3, component: \"transform\" is not 4 rows"},
+         "objects[0].component.transform: expected 4 rows of 4 numbers"},
         {R"({"id": 3, "type": 213, "expression": {"value": 1}})",
-         "object id 3, expression: \"name\" is missing or empty"},
-        {R"({"id": 3, "type": 3, "line": {"start": [0, 0, 0]}})",
-         "object id 3, line: \"end\" is missing"},
+         "objects[0].expression.name: missing or empty"},
+        {R"({"id": 3, "type": 3, "line": {"start": [0, 0, 0]}})", "objects[0].line.end: missing"},
         {R"({"id": 3, "type": 25, "drafting": {"text_blocks": [{"font": true}]}})",
-         "object id 3, drafting: \"text_blocks\" entry 1: \"font\" is not an integer"},
+         "objects[0].drafting.text_blocks[0].font: expected a whole number"},
         {R"({"id": 3, "type": 60, "view": {"out_of_date": 2}})",
-         "object id 3, view: \"out_of_date\" is not true or false"},
+         "objects[0].view.out_of_date: expected true or false"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.object);
@@ -144,7 +157,8 @@ TEST_F(PayloadReaderFileTest, RefusedPayloadNamesObjectAndKey) {
         tag_t part = NULL_TAG;
         RQ_PART_load_status_t status{};
         EXPECT_EQ(RQ_PART_open(path("bad.prt").c_str(), &part, &status), RQ_err_file_corrupt);
-        EXPECT_EQ(standin::last_load_error(), path("bad.prt") + ": " + c.reason);
+        EXPECT_EQ(standin::last_load_error(),
+                  "refused part file \"" + path("bad.prt") + "\" at " + c.reason);
         EXPECT_TRUE(standin::session().parts.empty());
     }
 }

@@ -136,7 +136,7 @@ TEST_F(PdmTest, MissingOrMalformedDatabaseFailsWithoutSession) {
     ::setenv("KAVOHOST_LORN_DB", db_folder_.c_str(), 1);
     write_file(db_folder_ + "/lorn.json", "{ \"users\": [ ");
     EXPECT_EQ(login({}), RQ_err_file_corrupt);
-    EXPECT_NE(standin::pdm_last_error().find("no valid JSON"), std::string::npos);
+    EXPECT_NE(standin::pdm_last_error().find("JSON parse error"), std::string::npos);
 
     for (const char* broken :
          {R"({"items": [ {"revisions": []} ]})", R"({"items": [ {"number": 4711} ]})",

@@ -53,7 +53,7 @@ TEST(TextEncoding, ConvertsBothWaysAndRefusesWhatLatin1Lacks) {
     std::string out = "unchanged";
     std::string error;
     EXPECT_FALSE(standin::session_text(json(5), out, error));
-    EXPECT_EQ(error, "is not a text");
+    EXPECT_EQ(error, "expected a text");
     EXPECT_EQ(out, "unchanged");
     ASSERT_TRUE(standin::session_text(json("\xC2\xB0"
                                            "C"),
@@ -224,20 +224,20 @@ TEST_F(TextEncodingTest, CharactersBeyondLatin1AreLoadErrorsNamingTheField) {
     const Case cases[] = {
         {"all.prt", part_text(euro), "part_id"},
         {"name.prt", R"({"objects": [{"id": 1, "type": 70, "name": "A)" + euro + R"("}]})",
-         "object id 1: \"name\""},
-        {"descr.prt", R"({"description": ")" + euro + R"("})", "\"description\""},
+         "objects[0].name"},
+        {"descr.prt", R"({"description": ")" + euro + R"("})", "at description"},
         {"title.prt", R"({"attributes": [{"title": ")" + euro + R"(", "value": "v"}]})",
-         "attribute 1: \"title\""},
+         "attributes[0].title"},
         {"value.prt", R"({"attributes": [{"title": "t", "value": ")" + euro + R"("}]})",
-         "attribute 1: \"value\""},
+         "attributes[0].value"},
         {"expr.prt",
          R"({"objects": [{"id": 4, "type": 7, "expression": {"name": ")" + euro + R"("}}]})",
-         "object id 4, expression: \"name\""},
+         "objects[0].expression.name"},
         {"feat.prt",
          R"({"objects": [{"id": 2, "type": 205, "feature": {"display_name": ")" + euro + R"("}}]})",
-         "object id 2, feature: \"display_name\""},
+         "objects[0].feature.display_name"},
         {"fault.prt", R"({"faults": [{"call": "RQ_x", "code": 1, "handle": ")" + euro + R"("}]})",
-         "fault 1: fault handle"},
+         "faults[0].handle"},
     };
     for (const Case& c : cases) {
         write_file(path(c.leaf), c.text);
@@ -289,9 +289,9 @@ TEST_F(TextEncodingTest, BuilderWritesUtf8AndUnknownKeysStayAsTheyWere) {
 bool probe_raw = false;  // the saver forgets to convert
 
 bool load_probe(const standin::ordered_json& value, standin::Object& object,
-                const standin::LoadContext&, std::string& error) {
+                const standin::LoadContext&, standin::Refusal& error) {
     std::string text;
-    if (!standin::session_text(value, text, error)) return false;
+    if (!standin::session_text(value, text, error.reason)) return false;
     object.name = text;
     return true;
 }
@@ -324,7 +324,7 @@ TEST_F(TextEncodingTest, PayloadCodecsConvertAndAMissedConversionFailsTheSave) {
 
     write_file(path("bad.prt"), R"({"objects": [{"id": 1, "type": 70, "probe": "\u20ac"}]})");
     EXPECT_EQ(open(path("bad.prt"), &part), RQ_err_file_corrupt);
-    EXPECT_NE(standin::last_load_error().find("probe: holds the character U+20AC"),
+    EXPECT_NE(standin::last_load_error().find("objects[0].probe: holds the character U+20AC"),
               std::string::npos)
         << standin::last_load_error();
     standin::register_payload("probe", nullptr, nullptr);
@@ -400,7 +400,7 @@ TEST_F(TextEncodingTest, LornTextsAreLatin1AndFilePathsKeepTheirBytes) {
     EXPECT_EQ(RQ_is_vrelmanager_active(&active), 0);
     EXPECT_EQ(active, 0);
     const std::string error = standin::pdm_last_error();
-    EXPECT_NE(error.find("revision 1: \"id\" holds the character U+20AC"), std::string::npos)
+    EXPECT_NE(error.find("revisions[0].id: holds the character U+20AC"), std::string::npos)
         << error;
 
     standin::reset_session();

@@ -4,6 +4,7 @@
 
 #include <langinfo.h>
 
+#include <cfenv>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -247,9 +248,10 @@ bool fixed_by_integers(double value, int precision, char* text, std::size_t& len
     return true;
 }
 
-// std::to_chars gives the exact decimal value as printf does, rounded the same.
+// std::to_chars gives the exact decimal value as printf does, rounded the same
+// while the rounding mode is to nearest; printf follows every other mode.
 bool put_fixed(BoundedOutput& out, const Conversion& c, double value) {
-    if (!std::isfinite(value)) return false;
+    if (!std::isfinite(value) || std::fegetround() != FE_TONEAREST) return false;
     const char* radix = nl_langinfo(RADIXCHAR);
     if (radix == nullptr || radix[0] != '.' || radix[1] != '\0') return false;
     const int precision = c.precision < 0 ? kDefaultPrecision : c.precision;

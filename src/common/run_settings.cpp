@@ -7,12 +7,7 @@
 #include <vector>
 
 // ---- program identity ------------------------------------------------------------
-extern const char program_name[] = "TalvexForKavo";
-#ifdef KAVOTALVEX_PLUGIN
-extern const char program_release[] = "V3-001 (Kavo CR2212) (intern)";
-#else
-extern const char program_release[] = "V3-001 (Kavo CR2212)";
-#endif
+// program_name and program_release follow the host release (host_release.cpp).
 char build_date_time[256] = "";
 
 // ---- run settings -----------------------------------------------------------------

@@ -4,8 +4,9 @@
 #pragma once
 
 // ---- program identity ------------------------------------------------------------
-extern const char program_name[];
-extern const char program_release[];
+// The build's host release decides both (common/host_release.hpp).
+extern const char* program_name;
+extern const char* program_release;
 extern char build_date_time[256];  // "date  time" of the build, set at the first check
 
 // ---- run settings -----------------------------------------------------------------

@@ -57,6 +57,7 @@ enum : int {
 constexpr int kPdmLoadFailure = -1001;
 constexpr int kNativeLoadFailure = -1002;
 constexpr int kPartListFailure = -1010;
+constexpr int kResultFileFailure = -1020;
 constexpr int kOverlongPartName = -1003;
 
 constexpr std::size_t kOpeningNameSize = 516;
@@ -289,7 +290,15 @@ int check_part_list() {
 // The checks of the single part and the part list; 0 or the failure code.
 int check_parts() {
     if (in_callback_mode()) pelk_printf_nl("init_program_result_file %s\n", program_result_file);
-    init_program_result_file();
+    // A result file that cannot be created would lose every part's result
+    // line: the run ends before the first part is checked.
+    if (init_program_result_file() != 0) {
+        write_log(program_log_file, "Error: Could not create result file %s\n",
+                  program_result_file);
+        if (in_callback_mode())
+            pelk_printf_nl("Error: Could not create result file %s\n", program_result_file);
+        return kResultFileFailure;
+    }
     if (in_callback_mode())
         pelk_printf_nl("init_program_result_file %s --> passed\n", program_result_file);
     if (debug_trace_on == 1) {
@@ -353,8 +362,9 @@ int run_start_of_program() {
         result = cgm_import_to_part_file();
     } else {
         result = check_parts();
-        // A part that cannot be loaded, or a part list that cannot be read,
-        // ends the run at once, without the end lines.
+        // A part that cannot be loaded, a part list that cannot be read or a
+        // result file that cannot be created ends the run at once, without
+        // the end lines.
         if (result != 0) return result;
     }
 

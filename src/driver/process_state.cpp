@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "driver/interactive_entry.hpp"
 #include "driver/part_callbacks.hpp"
@@ -12,6 +13,7 @@
 #include "utils/run_log.hpp"
 
 void reset_process_state() {
+    reset_host_release();
     reset_run_settings();
     reset_run_log_state();
     pelk_reset_state_for_tests();

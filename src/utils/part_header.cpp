@@ -27,7 +27,7 @@ constexpr int kAnyAttributeType = 6;
 constexpr int kNotReadForWantOfObject = 4711;
 
 constexpr char kElementIndent[] = "          ";  // 10 blanks
-constexpr char kHistoryIndent[] = "      ";      // 6 blanks
+constexpr char kHeaderIndent[] = "      ";       // 6 blanks
 
 const char* text_or_empty(const char* text) {
     return text != nullptr ? text : "";
@@ -88,7 +88,7 @@ void write_one_expression(tag_t expression) {
     get_nth_field(text_or_empty(text), 1, '=', value);
 
     write_xml_line(file, "        <Expression>");
-    write_xml_line(file, "          <Name>%s</Name>", name);
+    write_xml_value_line(file, kElementIndent, "Name", "%s", name);
     write_xml_element(file, kElementIndent, "Value", "%s", value);
     RQ_free(text);
 
@@ -131,7 +131,7 @@ int write_part_history() {
         char element[256];
         format_text(element, sizeof element, "PartHistory_%d", ++number);
         // The host's three texts in reverse order: machine, user, program.
-        write_xml_element(glob_xml_file, kHistoryIndent, element, "%d %s %s %s %s", entry.version,
+        write_xml_element(glob_xml_file, kHeaderIndent, element, "%d %s %s %s %s", entry.version,
                           entry.date.c_str(), entry.machine.c_str(), entry.user.c_str(),
                           entry.program.c_str());
     }
@@ -168,7 +168,7 @@ int write_part_family() {
     for (int index = 0; families != nullptr && index < count; ++index) {
         RQ_FAM_data_t data{};
         RQ_FAM_ask_family_data(families[index], &data);
-        write_xml_line(file, "      <PartFamilyName>%s</PartFamilyName>", text_or_empty(data.name));
+        write_xml_value_line(file, kHeaderIndent, "PartFamilyName", "%s", text_or_empty(data.name));
         write_xml_line(file, "      <PartFamilyMemberCount>%d</PartFamilyMemberCount>",
                        data.member_count);
         write_xml_line(file, "      <PartFamilyAttributeCount>%d</PartFamilyAttributeCount>",
@@ -183,8 +183,8 @@ int write_part_description() {
     char* description = nullptr;
     RQ_PART_ask_description(RQ_ASSEM_ask_work_part(), &description);
     const bool missing = description == nullptr || description[0] == '\0';
-    const int result = write_xml_line(glob_xml_file, "      <PartDescription>%s</PartDescription>",
-                                      missing ? "No_description" : description);
+    const int result = write_xml_value_line(glob_xml_file, kHeaderIndent, "PartDescription", "%s",
+                                            missing ? "No_description" : description);
     RQ_free(description);
     return result;
 }

@@ -139,7 +139,7 @@ void write_kavo_release(const char* file_name) {
     char* release_text = nullptr;
     RQ_get_release(&release_text);
     if (release_text == nullptr) return;
-    write_xml_line(file_name, "   <KavoRelease>%s</KavoRelease>", release_text);
+    write_xml_value_line(file_name, "   ", "KavoRelease", "%s", release_text);
     RQ_free(release_text);
 }
 
@@ -158,8 +158,8 @@ void write_kavo_version(const char* file_name) {
 void write_syslog_file_name(const char* file_name) {
     char* syslog_name = nullptr;
     RQ_ask_syslog_filename(&syslog_name);
-    write_xml_line(file_name, "   <KavoSyslogfilename>%s</KavoSyslogfilename>",
-                   syslog_name != nullptr ? syslog_name : "");
+    write_xml_value_line(file_name, "   ", "KavoSyslogfilename", "%s",
+                         syslog_name != nullptr ? syslog_name : "");
     if (syslog_name != nullptr) RQ_free(syslog_name);
 }
 

@@ -66,6 +66,33 @@ std::size_t append_cut(char* line, std::size_t length, const char* text, std::si
     return length + count;
 }
 
+// "indent<element>value</element>" on one line. A value too long for the
+// line is cut (the escaping never splits a reference), so the line always
+// keeps its closing tag.
+void write_element_line(const char* file_name, const char* indent, const char* element, bool escape,
+                        const char* format, std::va_list args) {
+    const std::size_t indent_length = std::strlen(indent);
+    const std::size_t element_length = std::strlen(element);
+    const std::size_t tags_length = indent_length + 2 * element_length + 5;
+    const std::size_t value_size = tags_length < XML_BUFSIZE ? XML_BUFSIZE - tags_length : 1;
+    char value[XML_BUFSIZE];
+    format_text_v(value, value_size, format, args);
+    if (escape) xml_escape(value, value_size);
+    // Put together as it stands: the value is never read as a format again.
+    // An overlong indent or name is cut at the end of the line.
+    char line[XML_BUFSIZE];
+    std::size_t length = append_cut(line, 0, indent, indent_length);
+    length = append_cut(line, length, "<", 1);
+    length = append_cut(line, length, element, element_length);
+    length = append_cut(line, length, ">", 1);
+    length = append_cut(line, length, value, std::strlen(value));
+    length = append_cut(line, length, "</", 2);
+    length = append_cut(line, length, element, element_length);
+    length = append_cut(line, length, ">", 1);
+    line[length] = '\0';
+    append_line_to_file(file_name, line);
+}
+
 }  // namespace
 
 int init_xml_file() {
@@ -83,33 +110,21 @@ int write_xml_line(const char* file_name, const char* format, ...) {
     return 0;
 }
 
-// A value too long for one line is cut (its escaping never splits a
-// reference), so the element line always keeps its closing tag.
 int write_xml_element(const char* file_name, const char* indent, const char* element,
                       const char* format, ...) {
-    const std::size_t indent_length = std::strlen(indent);
-    const std::size_t element_length = std::strlen(element);
-    const std::size_t tags_length = indent_length + 2 * element_length + 5;
-    const std::size_t value_size = tags_length < XML_BUFSIZE ? XML_BUFSIZE - tags_length : 1;
-    char value[XML_BUFSIZE];
     std::va_list args;
     va_start(args, format);
-    format_text_v(value, value_size, format, args);
+    write_element_line(file_name, indent, element, true, format, args);
     va_end(args);
-    xml_escape(value, value_size);
-    // Put together as it stands: the value is never read as a format again.
-    // An overlong indent or name is cut at the end of the line.
-    char line[XML_BUFSIZE];
-    std::size_t length = append_cut(line, 0, indent, indent_length);
-    length = append_cut(line, length, "<", 1);
-    length = append_cut(line, length, element, element_length);
-    length = append_cut(line, length, ">", 1);
-    length = append_cut(line, length, value, std::strlen(value));
-    length = append_cut(line, length, "</", 2);
-    length = append_cut(line, length, element, element_length);
-    length = append_cut(line, length, ">", 1);
-    line[length] = '\0';
-    append_line_to_file(file_name, line);
+    return 0;
+}
+
+int write_xml_value_line(const char* file_name, const char* indent, const char* element,
+                         const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    write_element_line(file_name, indent, element, false, format, args);
+    va_end(args);
     return 0;
 }
 

@@ -12,6 +12,9 @@ int write_xml_line(const char* file_name, const char* format, ...) KVTX_PRINTF_F
 // one line is cut so that the line keeps its closing tag.
 int write_xml_element(const char* file_name, const char* indent, const char* element,
                       const char* format, ...) KVTX_PRINTF_FORMAT(4);
+// The same without escaping, for a value that a line carries as it stands.
+int write_xml_value_line(const char* file_name, const char* indent, const char* element,
+                         const char* format, ...) KVTX_PRINTF_FORMAT(4);
 // Escapes in place; text has room for XML_BUFSIZE bytes.
 int xml_escape(char* text);
 // The same for a buffer of size bytes; a result that does not fit is cut

@@ -97,20 +97,25 @@ expect_exit() {
     [ "$EXIT_CODE" -eq "$expected" ] || fail "exit code $EXIT_CODE, expected $expected (from $1)"
 }
 
-# Time stamps, ctime texts, the build stamp, memory figures, timer figures of
-# the real clock and the temporary folder; with KEEP_TIMES=1 time stamps and
-# ctime texts stay.
+# The run's own time stamps, ctime texts, build stamp and memory figures, each
+# only in the report element, log line or banner that carries it (a date,
+# time or number of the part's own data is compared as it stands), and the
+# temporary folder; with KEEP_TIMES=1 time stamps and ctime texts stay.
+STAMP_PATTERN='[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2}'
+CTIME_PATTERN='[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}'
+BUILD_PATTERN='[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}  [0-9]{2}:[0-9]{2}:[0-9]{2}'
 mask() {
     local times=(
-        -e 's/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2}/<TIME-STAMP>/g'
-        -e 's/[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}/<CTIME>/g'
+        -e "s/(\+\+\+KavoTalvex \[)${STAMP_PATTERN}\]/\1<TIME-STAMP>]/g"
+        -e "s#<((Start|End)(LoadPart|Update)?DateTime)>${STAMP_PATTERN}</#<\1><TIME-STAMP></#g"
+        -e "s/(Init Logfile at |Start Check at  |Finished checking at  |<Build: [^>]*> at )${CTIME_PATTERN}/\1<CTIME>/g"
     )
     [ "${KEEP_TIMES:-}" = "1" ] && times=()
     sed -E \
         -e "s#${WORK}#<WORK>#g" \
         "${times[@]}" \
-        -e 's/[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}  [0-9]{2}:[0-9]{2}:[0-9]{2}/<BUILD-STAMP>/g' \
-        -e 's/(Info: (Memory Load   |dwAvailPhys|dwAvailPageFile|dwAvailVirtual) = )-?[0-9]+/\1<MEMORY>/g' \
+        -e "s/(<BuildDate>|<Build: |^KavoTalvex Release: .*)${BUILD_PATTERN}/\1<BUILD-STAMP>/g" \
+        -e 's/(Info: (Memory Load   |dwAvailPhys|dwAvailPageFile|dwAvailVirtual) = )-?[0-9]+$/\1<MEMORY>/' \
         -e 's#<(StartLoadPartMemoryAllocation|EndLoadPartMemoryAllocation)>[0-9]+</#<\1><MEMORY></#g' \
         "$1"
 }

@@ -98,6 +98,16 @@ wait "$writer" || true
 expect_exit -1010
 compare_golden list_gone.log list_gone.log
 
+# -1020: the result file cannot be created; the run ends before any part is
+# checked, so no report is written either.
+rm -rf out && mkdir out
+run_kavotalvex -part=samples/parts/cover.prt -partList=list.txt -outdir=out -log=no_result.log \
+    -result=no_such_folder/result.csv
+expect_exit -1020
+compare_golden no_result.log no_result.log
+compare_golden stdout.txt no_result_stdout.txt
+expect_missing out/cover.xml
+
 # -4711: an exception from the host (a failing drawing snapshot) ends the run
 # after the host session is closed.
 printf '[{"call": "DrawingCompareManager::CreateSnapshot", "code": 7}]\n' >snapshot_fault.json

@@ -45,4 +45,17 @@ run_kavotalvex_at_fixed_clock -part=samples/parts/bracket.prt -outdir=out -log=c
 expect_exit 0
 compare_golden_keeping_times clock.log clock.log
 compare_golden_keeping_times out/bracket.xml clock.xml
+
+# A description and a host release text longer than a report line are cut
+# inside their tags: the report stays XML that other programs read.
+rm -rf out && mkdir out
+long_text() { head -c 10000 /dev/zero | tr '\0' "$1"; }
+sed "s/\"description\": \"\"/\"description\": \"$(long_text d)\"/" samples/parts/cover.prt \
+    >samples/parts/long.prt
+KAVOHOST_RELEASE="Kavo Stand-in Host V12.0.2.9 $(long_text r)" \
+    run_kavotalvex -part=samples/parts/long.prt -outdir=out -Action=DrawingGetData
+expect_exit 0
+xmllint --noout out/long.xml || fail "out/long.xml is not well-formed XML"
+expect_contains out/long.xml "dd</PartDescription>"
+expect_contains out/long.xml "rr</KavoRelease>"
 finish

@@ -13,23 +13,24 @@
 #include "fuzz_support.hpp"
 #include "session/faults.hpp"
 #include "session/json_input.hpp"
+#include "session/refusals.hpp"
 
 namespace {
 
 // The entries the file puts in force, read independently of the loader.
 std::vector<standin::FaultEntry> expected_entries(const std::string& bytes) {
     std::vector<standin::FaultEntry> entries;
-    if (standin::nests_too_deep(bytes)) return entries;
+    if (standin::nesting_overflow(bytes) != std::string::npos) return entries;
     const nlohmann::json doc = nlohmann::json::parse(bytes, nullptr, false);
     if (doc.is_discarded() || !doc.is_array()) return entries;
     for (const auto& item : doc) {
         standin::FaultEntry entry;
-        std::string error;
-        if (standin::parse_fault(item, entry, error, standin::FaultTexts::utf8)) {
+        standin::Refusal refusal;
+        if (standin::parse_fault(item, entry, refusal, standin::FaultTexts::utf8)) {
             FUZZ_CHECK(!entry.call.empty(), "an entry without a call was accepted");
             if (entry.times != 0) entries.push_back(entry);
         } else {
-            FUZZ_CHECK(!error.empty(), "an entry was refused without a reason");
+            FUZZ_CHECK(!refusal.reason.empty(), "an entry was refused without a reason");
         }
     }
     return entries;

@@ -34,18 +34,24 @@ void replace_all(std::string& text, const std::string& from, const std::string& 
 std::string mask_volatile(std::string text,
                           const std::vector<std::pair<std::string, std::string>>& replacements) {
     for (const auto& [from, to] : replacements) replace_all(text, from, to);
+    // Each token only where the run writes it, so that a date, time or
+    // number of the part's own data is compared as it stands.
     static const std::regex kBuildStamp(
+        R"((<BuildDate>|<Build: |KavoTalvex Release: [^\n]*))"
         R"([A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}  [0-9]{2}:[0-9]{2}:[0-9]{2})");
     static const std::regex kCtime(
+        R"((Init Logfile at |Start Check at  |Finished checking at  |<Build: [^>\n]*> at ))"
         R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4})");
-    static const std::regex kStamp(R"([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2})");
+    static const std::regex kStamp(
+        R"((\+\+\+KavoTalvex \[|<(?:Start|End)(?:LoadPart|Update)?DateTime>))"
+        R"([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}\.[0-9]{2})");
     static const std::regex kMemoryElement(
         R"(<(StartLoadPartMemoryAllocation|EndLoadPartMemoryAllocation)>[0-9]+</)");
     static const std::regex kMemoryLogLine(
-        R"((Info: (Memory Load   |dwAvailPhys|dwAvailPageFile|dwAvailVirtual) = )-?[0-9]+)");
-    text = std::regex_replace(text, kBuildStamp, "<BUILD-STAMP>");
-    text = std::regex_replace(text, kCtime, "<CTIME>");
-    text = std::regex_replace(text, kStamp, "<TIME-STAMP>");
+        R"((Info: (Memory Load   |dwAvailPhys|dwAvailPageFile|dwAvailVirtual) = )-?[0-9]+(?=\n|$))");
+    text = std::regex_replace(text, kCtime, "$1<CTIME>");
+    text = std::regex_replace(text, kBuildStamp, "$1<BUILD-STAMP>");
+    text = std::regex_replace(text, kStamp, "$1<TIME-STAMP>");
     text = std::regex_replace(text, kMemoryElement, "<$1><MEMORY></");
     text = std::regex_replace(text, kMemoryLogLine, "$1<MEMORY>");
     return text;

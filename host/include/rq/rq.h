@@ -253,7 +253,9 @@ typedef struct RQ_ASSEM_options_s {
     int load_latest;
     int load_components;
     int load_fully;
-    int load_interpart_data;
+#ifndef KAVOHOST_LEGACY_RECORDS
+    int load_interpart_data; /* hosts 4 to 7.5 have no such field: 14 fields */
+#endif
     int load_substitution;
     int apply_to_all_levels;
     int load_wave_data;
@@ -261,6 +263,17 @@ typedef struct RQ_ASSEM_options_s {
 } RQ_ASSEM_options_t;
 
 RQ_API int RQ_ASSEM_ask_assem_options(RQ_ASSEM_options_t* options);
+/* Mating conditions of a level-1 component (the hosts 4 to 7.5 use them). */
+typedef struct RQ_ASSEM_mc_record_s {
+    char name[133];      /* name of the mating condition set; empty when cleared */
+    int constraint_count; /* constraints in the set */
+    int solved;           /* 1 when the host solved the set */
+} RQ_ASSEM_mc_record_t;
+
+RQ_API int RQ_ASSEM_init_mc(RQ_ASSEM_mc_record_t* record);
+RQ_API int RQ_ASSEM_ask_mc_data_of_compnt(tag_t component, logical* is_mated,
+                                          RQ_ASSEM_mc_record_t* record);
+RQ_API int RQ_ASSEM_check_mc_structure(RQ_ASSEM_mc_record_t* record, int* status, int* other);
 RQ_API int RQ_ASSEM_ask_component_data(tag_t component, char part_name[3469], char refset_name[385],
                                        char instance_name[3445], double origin[3],
                                        double orientation[9], double transform[4][4]);

@@ -24,7 +24,8 @@ void reset_session();
 int open_depth();
 
 // ---- records ------------------------------------------------------------------
-// Every RQ_print_syslog call is one entry, in call order.
+// Every RQ_print_syslog call is one entry, in call order, and so is every
+// line of a file the host refused ("kavohost: refused ...\n").
 const std::vector<std::string>& syslog_entries();
 // Every RQ_UI_write_listing_window call is one entry.
 const std::vector<std::string>& listing_entries();
@@ -46,6 +47,8 @@ void set_fixed_clock(double seconds_per_interval);
 int running_timers();
 void set_pdm_active(int active);
 std::string syslog_file_name();
+// The host program prints the refusal lines on standard error as well.
+void echo_refusals(bool on);
 
 // ---- faults -------------------------------------------------------------------
 // Makes `call` (an RQ_ function name) return `code`. With a handle the fault

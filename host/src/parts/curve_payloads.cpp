@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "parts/part_file.hpp"
 #include "parts/payload_reader.hpp"
@@ -11,9 +12,12 @@
 namespace standin {
 namespace {
 
+// The keys of a "line" entry; any other is refused.
+constexpr std::string_view line_keys[] = {"start", "end"};
+
 bool load_line(const ordered_json& value, Object& object, const LoadContext& context,
-               std::string& error) {
-    PayloadReader r(value, context, error);
+               Refusal& error) {
+    PayloadReader r(value, context, error, line_keys);
     auto line = std::make_unique<Line>();
     r.require("start");
     r.require("end");
@@ -30,9 +34,12 @@ void save_line(const Object& object, ordered_json& entry, const SaveContext&) {
                      {"end", numbers_json(object.line->end)}};
 }
 
+// The keys of a "arc" entry; any other is refused.
+constexpr std::string_view arc_keys[] = {"centre", "radius", "start_angle", "end_angle"};
+
 bool load_arc(const ordered_json& value, Object& object, const LoadContext& context,
-              std::string& error) {
-    PayloadReader r(value, context, error);
+              Refusal& error) {
+    PayloadReader r(value, context, error, arc_keys);
     auto arc = std::make_unique<Arc>();
     for (const char* key : {"centre", "radius", "start_angle", "end_angle"}) r.require(key);
     arc->centre = r.numbers<3>("centre", arc->centre);
@@ -54,8 +61,8 @@ void save_arc(const Object& object, ordered_json& entry, const SaveContext&) {
 }
 
 bool load_dependent_view(const ordered_json& value, Object& object, const LoadContext& context,
-                         std::string& error) {
-    return context.resolve(value, object.dependent_view, error);
+                         Refusal& error) {
+    return context.resolve(value, object.dependent_view, error.reason);
 }
 
 void save_dependent_view(const Object& object, ordered_json& entry, const SaveContext& context) {

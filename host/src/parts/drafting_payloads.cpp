@@ -3,6 +3,7 @@
 // of a note or label (docs/part-format.md).
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "parts/part_file.hpp"
@@ -13,28 +14,37 @@
 namespace standin {
 namespace {
 
+// The keys of a "drafting" entry and of its lists and objects; any other is
+// refused.
+constexpr std::string_view drafting_keys[] = {"origin", "associativity", "text_blocks", "sketch",
+                                              "text",   "cast_fails",    "text_throws"};
+constexpr std::string_view associativity_keys[] = {"first", "second"};
+constexpr std::string_view text_block_keys[] = {"type", "font", "size", "angle", "lines"};
+constexpr std::string_view sketch_keys[] = {"expression", "expression_text", "value", "status"};
+
 bool load_drafting(const ordered_json& value, Object& object, const LoadContext& context,
-                   std::string& error) {
-    PayloadReader r(value, context, error);
+                   Refusal& error) {
+    PayloadReader r(value, context, error, drafting_keys);
     auto d = std::make_unique<Drafting>();
     d->origin = r.numbers<3>("origin", d->origin);
     d->associativity = r.list<AssociativityRecord>(
-        "associativity", [](PayloadReader& item, AssociativityRecord& record) {
+        "associativity", associativity_keys, [](PayloadReader& item, AssociativityRecord& record) {
             record.first = item.ref("first");
             record.second = item.ref("second");
         });
-    d->text_blocks = r.list<TextBlock>("text_blocks", [](PayloadReader& item, TextBlock& block) {
-        block.text_type = item.integer("type", block.text_type);
-        block.font = item.integer("font", block.font);
-        block.size = item.number("size", block.size);
-        block.angle = item.number("angle", block.angle);
-        block.lines = item.texts("lines");
-    });
+    d->text_blocks = r.list<TextBlock>("text_blocks", text_block_keys,
+                                       [](PayloadReader& item, TextBlock& block) {
+                                           block.text_type = item.integer("type", block.text_type);
+                                           block.font = item.integer("font", block.font);
+                                           block.size = item.number("size", block.size);
+                                           block.angle = item.number("angle", block.angle);
+                                           block.lines = item.texts("lines");
+                                       });
     d->text = r.texts("text");
     d->cast_fails = r.boolean("cast_fails", false);
     d->text_throws = r.boolean("text_throws", false);
     SketchDimensionStatus sketch;
-    if (r.object("sketch", [&sketch](PayloadReader& item) {
+    if (r.object("sketch", sketch_keys, [&sketch](PayloadReader& item) {
             sketch.expression = item.ref("expression");
             sketch.expression_text = item.text("expression_text", sketch.expression_text);
             sketch.value = item.number("value", sketch.value);

@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "drafting/cgm/sheet_content.hpp"
@@ -15,9 +16,15 @@ namespace standin {
 namespace {
 
 // ---- view ---------------------------------------------------------------------
+// The keys of a "view" entry; any other is refused.
+constexpr std::string_view view_keys[] = {
+    "out_of_date", "update_code", "reference_point", "anchor",       "scale",
+    "angle",       "borders",     "view_type",       "view_subtype", "notes",
+    "model_part",  "objects",     "orientation"};
+
 bool load_view(const ordered_json& value, Object& object, const LoadContext& context,
-               std::string& error) {
-    PayloadReader r(value, context, error);
+               Refusal& error) {
+    PayloadReader r(value, context, error, view_keys);
     auto view = std::make_unique<View>();
     view->out_of_date = r.boolean("out_of_date", false);
     view->update_code = r.integer("update_code", 0);
@@ -58,9 +65,13 @@ void save_view(const Object& object, ordered_json& entry, const SaveContext& con
 }
 
 // ---- sheet --------------------------------------------------------------------
+// The keys of a "sheet" entry (the 2D content: sheet_content.cpp); any other is refused.
+constexpr std::string_view sheet_keys[] = {
+    "sheet_view", "views", "out_of_date", "stays_out_of_date", "views_text", "size", "drawing"};
+
 bool load_sheet(const ordered_json& value, Object& object, const LoadContext& context,
-                std::string& error) {
-    PayloadReader r(value, context, error);
+                Refusal& error) {
+    PayloadReader r(value, context, error, sheet_keys);
     auto sheet = std::make_unique<Sheet>();
     sheet->sheet_view = r.ref("sheet_view");
     sheet->views = r.refs("views");
@@ -89,9 +100,14 @@ void save_sheet(const Object& object, ordered_json& entry, const SaveContext& co
 // ---- pattern ------------------------------------------------------------------
 constexpr std::array<double, 9> kIdentity{1, 0, 0, 0, 1, 0, 0, 0, 1};
 
+// The keys of a "pattern" entry; any other is refused.
+constexpr std::string_view pattern_keys[] = {
+    "name",   "file_name", "unused",         "retrieval_error", "matrix",
+    "origin", "scale",     "origin_display", "maxmin_display",  "control_point_display"};
+
 bool load_pattern(const ordered_json& value, Object& object, const LoadContext& context,
-                  std::string& error) {
-    PayloadReader r(value, context, error);
+                  Refusal& error) {
+    PayloadReader r(value, context, error, pattern_keys);
     auto pattern = std::make_unique<Pattern>();
     pattern->pattern_name = r.optional_text("name");
     pattern->file_name = r.text("file_name", "");
@@ -133,9 +149,13 @@ void save_pattern(const Object& object, ordered_json& entry, const SaveContext&)
 }
 
 // ---- dimension ----------------------------------------------------------------
+// The keys of a "dimension" entry; any other is refused.
+constexpr std::string_view dimension_keys[] = {"retained", "before",          "after",   "above",
+                                               "below",    "throwing_getter", "measured"};
+
 bool load_dimension(const ordered_json& value, Object& object, const LoadContext& context,
-                    std::string& error) {
-    PayloadReader r(value, context, error);
+                    Refusal& error) {
+    PayloadReader r(value, context, error, dimension_keys);
     auto dimension = std::make_unique<Dimension>();
     dimension->retained = r.boolean("retained", false);
     dimension->before_text = r.texts("before");
@@ -151,7 +171,7 @@ bool load_dimension(const ordered_json& value, Object& object, const LoadContext
     const std::string& getter = dimension->throwing_getter;
     if (!getter.empty() && getter != "before" && getter != "after" && getter != "above" &&
         getter != "below")
-        r.fail("throwing_getter", "is not before, after, above or below");
+        r.fail("throwing_getter", "expected before, after, above or below");
     if (!r.ok()) return false;
     object.dimension = std::move(dimension);
     return true;

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "parts/part_file.hpp"
 #include "parts/payload_reader.hpp"
@@ -17,9 +18,12 @@ constexpr std::array<double, 3> kOrigin{0, 0, 0};
 constexpr std::array<double, 9> kIdentityAxes{1, 0, 0, 0, 1, 0, 0, 0, 1};
 
 // ---- point --------------------------------------------------------------------
+// The keys of a "point" entry; any other is refused.
+constexpr std::string_view point_keys[] = {"xyz"};
+
 bool load_point(const ordered_json& value, Object& object, const LoadContext& context,
-                std::string& error) {
-    PayloadReader r(value, context, error);
+                Refusal& error) {
+    PayloadReader r(value, context, error, point_keys);
     auto point = std::make_unique<Point>();
     point->xyz = r.numbers<3>("xyz", kOrigin);
     if (!r.ok()) return false;
@@ -51,13 +55,18 @@ Shape shape_of(PayloadReader& r) {
     for (Shape shape : {Shape::none, Shape::block, Shape::cylinder, Shape::sphere}) {
         if (name == shape_name(shape)) return shape;
     }
-    r.fail("shape", "is not none, block, cylinder or sphere");
+    r.fail("shape", "expected none, block, cylinder or sphere");
     return Shape::none;
 }
 
+// The keys of a "body" entry; any other is refused.
+constexpr std::string_view body_keys[] = {"body_type", "density",  "material",
+                                          "shape",     "size",     "origin",
+                                          "axes",      "features", "mass_props_fault"};
+
 bool load_body(const ordered_json& value, Object& object, const LoadContext& context,
-               std::string& error) {
-    PayloadReader r(value, context, error);
+               Refusal& error) {
+    PayloadReader r(value, context, error, body_keys);
     auto body = std::make_unique<Body>();
     body->body_type = r.integer("body_type", RQ_MODL_SOLID_BODY);
     body->density = r.number("density", 1.0);
@@ -90,9 +99,13 @@ void save_body(const Object& object, ordered_json& entry, const SaveContext& con
 }
 
 // ---- feature ------------------------------------------------------------------
+// The keys of a "feature" entry; any other is refused.
+constexpr std::string_view feature_keys[] = {"feature_type", "display_name", "browseable",
+                                             "suppressed",   "update_code",  "replay_code"};
+
 bool load_feature(const ordered_json& value, Object& object, const LoadContext& context,
-                  std::string& error) {
-    PayloadReader r(value, context, error);
+                  Refusal& error) {
+    PayloadReader r(value, context, error, feature_keys);
     auto feature = std::make_unique<Feature>();
     feature->feature_type = r.text("feature_type", "");
     feature->display_name = r.optional_text("display_name");
@@ -119,9 +132,12 @@ void save_feature(const Object& object, ordered_json& entry, const SaveContext&)
 }
 
 // ---- reference set ------------------------------------------------------------
+// The keys of a "reference_set" entry; any other is refused.
+constexpr std::string_view reference_set_keys[] = {"members"};
+
 bool load_reference_set(const ordered_json& value, Object& object, const LoadContext& context,
-                        std::string& error) {
-    PayloadReader r(value, context, error);
+                        Refusal& error) {
+    PayloadReader r(value, context, error, reference_set_keys);
     auto refset = std::make_unique<ReferenceSet>();
     refset->members = r.refs("members");
     if (!r.ok()) return false;
@@ -135,12 +151,15 @@ void save_reference_set(const Object& object, ordered_json& entry, const SaveCon
 }
 
 // ---- expression ---------------------------------------------------------------
+// The keys of a "expression" entry; any other is refused.
+constexpr std::string_view expression_keys[] = {"name", "value_text", "value", "no_edit"};
+
 bool load_expression(const ordered_json& value, Object& object, const LoadContext& context,
-                     std::string& error) {
-    PayloadReader r(value, context, error);
+                     Refusal& error) {
+    PayloadReader r(value, context, error, expression_keys);
     auto expression = std::make_unique<Expression>();
     expression->exp_name = r.text("name", "");
-    if (r.ok() && expression->exp_name.empty()) r.fail("name", "is missing or empty");
+    if (r.ok() && expression->exp_name.empty()) r.fail("name", "missing or empty");
     expression->value_text = r.text("value_text", "");
     expression->value = r.number("value", 0.0);
     expression->no_edit = r.boolean("no_edit", false);
@@ -161,9 +180,12 @@ void save_expression(const Object& object, ordered_json& entry, const SaveContex
 }
 
 // ---- family -------------------------------------------------------------------
+// The keys of a "family" entry; any other is refused.
+constexpr std::string_view family_keys[] = {"name", "member_count", "attribute_count"};
+
 bool load_family(const ordered_json& value, Object& object, const LoadContext& context,
-                 std::string& error) {
-    PayloadReader r(value, context, error);
+                 Refusal& error) {
+    PayloadReader r(value, context, error, family_keys);
     auto family = std::make_unique<Family>();
     family->family_name = r.text("name", "");
     family->member_count = r.integer("member_count", 0);
@@ -183,9 +205,12 @@ void save_family(const Object& object, ordered_json& entry, const SaveContext&) 
 }
 
 // ---- instance -----------------------------------------------------------------
+// The keys of a "instance" entry; any other is refused.
+constexpr std::string_view instance_keys[] = {"suppress_state", "suppression_expression"};
+
 bool load_instance(const ordered_json& value, Object& object, const LoadContext& context,
-                   std::string& error) {
-    PayloadReader r(value, context, error);
+                   Refusal& error) {
+    PayloadReader r(value, context, error, instance_keys);
     auto instance = std::make_unique<Instance>();
     instance->suppress_state = r.integer("suppress_state", 0);
     instance->suppression_expression = r.ref("suppression_expression");
@@ -208,7 +233,7 @@ void read_transform(PayloadReader& r, std::array<std::array<double, 4>, 4>& tran
     const ordered_json* rows = r.find("transform");
     if (rows == nullptr) return;
     if (!rows->is_array() || rows->size() != 4) {
-        r.fail("transform", "is not 4 rows");
+        r.fail("transform", "expected 4 rows of 4 numbers");
         return;
     }
     for (std::size_t row = 0; row < 4; ++row) {
@@ -217,15 +242,20 @@ void read_transform(PayloadReader& r, std::array<std::array<double, 4>, 4>& tran
         for (std::size_t column = 0; ok && column < 4; ++column)
             ok = number_from_json(numbers[column], transform[row][column]);
         if (!ok) {
-            r.fail("transform", "row " + std::to_string(row + 1) + " is not a list of 4 numbers");
+            r.fail_at(index_place("transform", row), "expected a list of 4 numbers");
             return;
         }
     }
 }
 
+// The keys of a "component" entry; any other is refused.
+constexpr std::string_view component_keys[] = {
+    "child_file", "refset_name", "instance_name",      "origin",      "orientation", "transform",
+    "instance",   "parent",      "drafting_component", "member_count"};
+
 bool load_component(const ordered_json& value, Object& object, const LoadContext& context,
-                    std::string& error) {
-    PayloadReader r(value, context, error);
+                    Refusal& error) {
+    PayloadReader r(value, context, error, component_keys);
     auto c = std::make_unique<Component>();
     c->child_file = r.file_name("child_file");
     c->refset_name = r.text("refset_name", "");

@@ -12,6 +12,7 @@
 #include "parts/payload_reader.hpp"
 #include "session/faults.hpp"
 #include "session/json_input.hpp"
+#include "session/refusals.hpp"
 #include "session/text_encoding.hpp"
 
 namespace standin {
@@ -27,11 +28,12 @@ constexpr std::size_t max_title = 255;
 constexpr std::int64_t max_object_id = (std::int64_t{1} << 53) - 1;
 
 struct FormatError {
-    std::string text;
+    Refusal refusal;
 };
 
-[[noreturn]] void fail(std::string text) {
-    throw FormatError{std::move(text)};
+// Ends the load: the place in the file (a JSON path) and the reason.
+[[noreturn]] void fail(std::string place, std::string reason) {
+    throw FormatError{{std::move(place), std::move(reason)}};
 }
 
 std::string& last_error() {
@@ -50,13 +52,21 @@ std::map<std::string, Codec>& codecs() {
 }
 
 // ---- reading fields ---------------------------------------------------------
-// The top level and the common fields of an object, read through the one
-// reader; the first mismatch ends the load with the place in the file.
+// The top level, an object entry and the sub-objects the frame reads itself,
+// through the one reader; the first mismatch ends the load with the place in
+// the file. `where` is the JSON path of the value. Without known keys every
+// key is let through (the top level and object entries keep the keys they do
+// not read); with them any other key is refused.
 class Fields {
   public:
     Fields(const ordered_json& j, std::string where, const LoadContext* context = nullptr)
         : where_(std::move(where)), reader_(j, context, error_) {
-        if (!reader_.ok()) fail(where_ + " " + error_);
+        check();
+    }
+    Fields(const ordered_json& j, std::string where, KnownKeys keys,
+           const LoadContext* context = nullptr)
+        : where_(std::move(where)), reader_(j, context, error_, keys) {
+        check();
     }
 
     const ordered_json* find(const char* key) const { return reader_.find(key); }
@@ -81,18 +91,32 @@ class Fields {
     tag_t ref(const char* key) { return checked(reader_.ref(key)); }
 
     const std::string& where() const { return where_; }
+    std::string at(const char* key) const { return key_place(where_, key); }
 
   private:
+    void check() const {
+        if (!reader_.ok()) fail(join_place(where_, error_.place), error_.reason);
+    }
     template <typename T>
     T checked(T value) const {
-        if (!reader_.ok()) fail(where_ + ": " + error_);
+        check();
         return value;
     }
 
     std::string where_;
-    std::string error_;
+    Refusal error_;
     PayloadReader reader_;
 };
+
+// The keys of the entries the frame reads itself; any other is refused.
+constexpr std::string_view attribute_keys[] = {"title",  "kind", "value",    "time_text",
+                                               "locked", "pdm",  "overwrite"};
+constexpr std::string_view history_keys[] = {"version", "time", "program", "user", "machine"};
+constexpr std::string_view pdm_keys[] = {"number", "revision", "file_type", "file_name"};
+// A fault entry of a part file: the keys of every fault table, and the
+// object or part it concerns.
+constexpr std::string_view part_fault_keys[] = {"call", "code",      "handle", "times",
+                                                "skip", "exception", "object", "part"};
 
 const std::set<std::string>& object_keys() {
     static const std::set<std::string> keys = {"id",
@@ -160,13 +184,13 @@ const char* kind_name(AttrKind kind) {
     return "null";
 }
 
-AttrKind kind_of(const std::string& name, const std::string& where) {
+AttrKind kind_of(const std::string& name, const std::string& place) {
     static const std::map<std::string, AttrKind> kinds = {
         {"integer", AttrKind::integer}, {"real", AttrKind::real},
         {"time", AttrKind::time},       {"null", AttrKind::null},
         {"string", AttrKind::string},   {"boolean", AttrKind::boolean}};
     auto it = kinds.find(name);
-    if (it == kinds.end()) fail(where + ": unknown attribute kind \"" + name + "\"");
+    if (it == kinds.end()) fail(place, "expected integer, real, time, string, boolean or null");
     return it->second;
 }
 
@@ -174,17 +198,17 @@ std::vector<Attribute> read_attributes(Fields& owner) {
     std::vector<Attribute> out;
     const ordered_json* list = owner.find("attributes");
     if (list == nullptr) return out;
-    if (!list->is_array()) fail(owner.where() + ": \"attributes\" is not a list");
+    if (!list->is_array()) fail(owner.at("attributes"), "expected a list");
     std::set<std::string> titles;
     for (std::size_t i = 0; i < list->size(); ++i) {
-        Fields f((*list)[i], owner.where() + ", attribute " + std::to_string(i + 1));
+        Fields f((*list)[i], index_place(owner.at("attributes"), i), attribute_keys);
         Attribute a;
         a.title = f.text("title", "");
         if (a.title.empty() || a.title.size() > max_title) {
-            fail(f.where() + ": the title is empty or longer than 255 characters");
+            fail(f.at("title"), "empty or longer than 255 characters");
         }
-        if (!titles.insert(a.title).second) fail(f.where() + ": title \"" + a.title + "\" repeats");
-        a.kind = kind_of(f.text("kind", "string"), f.where());
+        if (!titles.insert(a.title).second) fail(f.at("title"), "the same title as an earlier one");
+        a.kind = kind_of(f.text("kind", "string"), f.at("kind"));
         switch (a.kind) {
             case AttrKind::integer:
                 a.integer = f.integer("value", 0);
@@ -199,8 +223,7 @@ std::vector<Attribute> read_attributes(Fields& owner) {
             }
             case AttrKind::string:
                 a.text = f.text("value", "");
-                if (a.text.size() > max_title)
-                    fail(f.where() + ": the value is longer than 255 characters");
+                if (a.text.size() > max_title) fail(f.at("value"), "longer than 255 characters");
                 break;
             case AttrKind::boolean:
                 a.boolean = f.boolean("value", false) ? 1 : 0;
@@ -253,8 +276,9 @@ void read_payloads(const Fields& f, Object& o, const LoadContext& context) {
     for (const auto& [key, codec] : codecs()) {
         const ordered_json* v = f.find(key.c_str());
         if (v == nullptr || codec.load == nullptr) continue;
-        std::string error;
-        if (!codec.load(*v, o, context, error)) fail(f.where() + ", " + key + ": " + error);
+        Refusal error;
+        if (!codec.load(*v, o, context, error))
+            fail(join_place(f.at(key.c_str()), error.place), error.reason);
     }
 }
 
@@ -284,12 +308,12 @@ void append_extra(ordered_json& j, const std::string& extra) {
 
 void read_common(Fields& f, Object& o) {
     if (auto name = f.optional_text("name")) {
-        if (name->size() > max_name) fail(f.where() + ": the name is longer than 30 characters");
+        if (name->size() > max_name) fail(f.at("name"), "longer than 30 characters");
         if (!name->empty()) o.name = std::move(*name);
     }
     o.status = f.integer("status", RQ_OBJ_ALIVE);
     if (o.status < RQ_OBJ_DELETED || o.status > RQ_OBJ_ALIVE)
-        fail(f.where() + ": status is not 0 to 3");
+        fail(f.at("status"), "expected 0 to 3");
     o.erased = o.status == RQ_OBJ_DELETED;
     o.layer = f.integer("layer", 1);
     o.color = f.integer("color", 1);
@@ -363,19 +387,19 @@ struct Staged {
 };
 
 std::vector<PendingFault> read_faults(const ordered_json& list, const LoadContext& context) {
-    if (!list.is_array()) fail("\"faults\" is not a list");
+    if (!list.is_array()) fail("faults", "expected a list");
     std::vector<PendingFault> out;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        std::string where = "fault " + std::to_string(i + 1);
+        const std::string where = index_place("faults", i);
         PendingFault pending;
-        std::string error;
-        if (!parse_fault(list[i], pending.entry, error, FaultTexts::utf8))
-            fail(where + ": " + error);
+        Refusal refusal;
+        if (!parse_fault(list[i], pending.entry, refusal, FaultTexts::utf8, part_fault_keys))
+            fail(join_place(where, refusal.place), refusal.reason);
         Fields f(list[i], where);
         pending.object_id = f.int64("object", 0);
         if (pending.object_id != 0 && context.tag_of_id(pending.object_id) == NULL_TAG) {
-            fail(where + ": object id " + std::to_string(pending.object_id) +
-                 " is not in the file");
+            fail(f.at("object"),
+                 "object id " + std::to_string(pending.object_id) + " is not in the file");
         }
         pending.whole_part = f.boolean("part", false);
         out.push_back(std::move(pending));
@@ -386,9 +410,9 @@ std::vector<PendingFault> read_faults(const ordered_json& list, const LoadContex
 void read_history(Fields& top, Part& part) {
     const ordered_json* list = top.find("history");
     if (list == nullptr) return;
-    if (!list->is_array()) fail("\"history\" is not a list");
+    if (!list->is_array()) fail("history", "expected a list");
     for (std::size_t i = 0; i < list->size(); ++i) {
-        Fields f((*list)[i], "history entry " + std::to_string(i + 1));
+        Fields f((*list)[i], index_place("history", i), history_keys);
         HistoryEntry h;
         h.version = f.integer("version", 0);
         h.time = f.int64("time", 0);
@@ -402,12 +426,13 @@ void read_history(Fields& top, Part& part) {
 Staged stage(const ordered_json& doc, const std::string& path, const std::string& part_name) {
     Staged staged;
     LoadContext& context = staged.context;
-    Fields top(doc, "the part file", &context);
+    Fields top(doc, "", &context);
     if (const ordered_json* format = top.find("format")) {
-        if (*format != format_name) fail("not a part file (\"format\" is not \"kavo-part\")");
+        if (*format != format_name) fail("format", "not a part file (expected \"kavo-part\")");
     }
     if (top.integer("format_version", format_version) > format_version) {
-        fail("format_version is newer than this host reads");
+        fail("format_version",
+             "newer than this host reads (" + std::to_string(format_version) + ")");
     }
 
     staged.part = std::make_unique<Part>();
@@ -418,39 +443,40 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
     part.path = path;
     part.part_id = top.text("part_id", default_part_id(path));
     if (part.part_id.empty() || part.part_id.find(':') != std::string::npos) {
-        fail("part_id is empty or holds a ':'");
+        fail("part_id", "empty or holds a ':'");
     }
 
     // First pass: ids and tags, so references can point forwards.
     const ordered_json* objects = top.find("objects");
     static const ordered_json no_objects = ordered_json::array();
     if (objects == nullptr) objects = &no_objects;
-    if (!objects->is_array()) fail("\"objects\" is not a list");
+    if (!objects->is_array()) fail("objects", "expected a list");
     context.ids.reserve(objects->size());
     staged.objects.reserve(objects->size());
     for (std::size_t i = 0; i < objects->size(); ++i) {
-        Fields f((*objects)[i], "object " + std::to_string(i + 1));
+        Fields f((*objects)[i], index_place("objects", i));
         std::int64_t id = f.int64("id", 0);
-        if (id <= 0) fail(f.where() + " has no positive \"id\"");
-        if (id > max_object_id) fail(f.where() + ": \"id\" is beyond " + max_id_text());
+        if (f.find("id") == nullptr) fail(f.at("id"), "missing");
+        if (id <= 0) fail(f.at("id"), "expected a whole number above 0");
+        if (id > max_object_id) fail(f.at("id"), "beyond " + max_id_text());
         tag_t tag = base + 1 + static_cast<tag_t>(i);
         if (!context.ids.emplace(id, tag).second)
-            fail("object id " + std::to_string(id) + " repeats");
-        if (f.find("type") == nullptr) fail("object id " + std::to_string(id) + " has no \"type\"");
+            fail(f.at("id"), "object id " + std::to_string(id) + " repeats");
+        if (f.find("type") == nullptr) fail(f.at("type"), "missing");
         auto o = std::make_unique<Object>();
         o->tag = tag;
         o->part = part.tag;
         o->id = id;
         o->type = f.integer("type", 0);
         o->subtype = f.integer("subtype", 0);
-        if (o->type < 0) fail("object id " + std::to_string(id) + " has a negative type");
+        if (o->type < 0) fail(f.at("type"), "expected a whole number of 0 or more");
         staged.objects.push_back(std::move(o));
     }
 
     // Second pass: fields and payloads.
     for (std::size_t i = 0; i < objects->size(); ++i) {
         Object& o = *staged.objects[i];
-        Fields f((*objects)[i], "object id " + std::to_string(o.id));
+        Fields f((*objects)[i], index_place("objects", i));
         read_common(f, o);
         read_payloads(f, o, context);
         o.extra = extra_keys((*objects)[i], object_keys());
@@ -472,7 +498,7 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
     part.snapshots = top.integer("snapshots", 0);
     part.next_object_id = top.int64("next_object_id", 1);
     if (part.next_object_id < 1 || part.next_object_id > max_object_id)
-        fail("\"next_object_id\" is not 1 to " + max_id_text());
+        fail("next_object_id", "expected 1 to " + max_id_text());
     part.current_feature = top.ref("current_feature");
     part.active_arrangement = top.ref("active_arrangement");
     if (const ordered_json* map = top.find("line_width_map"); map != nullptr && !map->is_null()) {
@@ -484,7 +510,7 @@ Staged stage(const ordered_json& doc, const std::string& path, const std::string
         }
     }
     if (const ordered_json* pdm = top.find("pdm")) {
-        Fields p(*pdm, "pdm");
+        Fields p(*pdm, "pdm", pdm_keys);
         part.pdm = PdmKey{p.text("number", ""), p.text("revision", ""), p.text("file_type", ""),
                           p.text("file_name", "")};
     }
@@ -556,14 +582,14 @@ bool LoadContext::resolve(const ordered_json& value, tag_t& tag, std::string& er
     tag = NULL_TAG;
     if (value.is_null()) return true;
     if (!value.is_number_integer()) {
-        error = "is not an object id";
+        error = "expected an object id";
         return false;
     }
     std::int64_t id = value.get<std::int64_t>();
     if (id == 0) return true;
     tag = tag_of_id(id);
     if (tag == NULL_TAG) {
-        error = "refers to object id " + std::to_string(id) + ", which is not in the file";
+        error = "object id " + std::to_string(id) + " is not in the file";
         return false;
     }
     return true;
@@ -616,38 +642,33 @@ const std::string& last_part_file_error() {
 
 int read_part_file(const std::string& path, const std::string& part_name, Part** part,
                    std::string& error) {
+    // A refused file: one syslog line, whose text is the error.
+    const auto refuse = [&](int code, const Refusal& refusal) {
+        return fail_with(code, report_refusal("part file", path, refusal), error);
+    };
     std::string bytes;
-    switch (read_json_file(path, bytes)) {
+    std::size_t too_deep_at = 0;
+    switch (const auto problem =
+                read_json_file(path, bytes, JsonFileKinds::regular, &too_deep_at)) {
         case JsonFileProblem::none:
             break;
         case JsonFileProblem::missing:
             return fail_with(RQ_err_file_not_found, "no part file \"" + path + "\"", error);
-        case JsonFileProblem::unreadable:
-            return fail_with(RQ_err_file_unreadable, "part file \"" + path + "\" cannot be read",
-                             error);
-        case JsonFileProblem::not_regular:
-            return fail_with(RQ_err_file_unreadable,
-                             "part file \"" + path + "\" cannot be read: it is no regular file",
-                             error);
         case JsonFileProblem::too_deep:
-            return fail_with(
-                RQ_err_file_corrupt,
-                path + ": nested deeper than " + std::to_string(kMaxJsonNesting) + " levels",
-                error);
+            return refuse(RQ_err_file_corrupt, json_file_refusal(problem, bytes, too_deep_at));
+        default:
+            return refuse(RQ_err_file_unreadable, json_file_refusal(problem, bytes, too_deep_at));
     }
     ordered_json doc;
-    try {
-        doc = ordered_json::parse(bytes);
-    } catch (const nlohmann::json::exception& e) {
-        return fail_with(RQ_err_file_corrupt, path + ": not valid JSON: " + e.what(), error);
-    }
+    Refusal refusal;
+    if (!parse_json_text(bytes, doc, refusal)) return refuse(RQ_err_file_corrupt, refusal);
     Staged staged;
     try {
         staged = stage(doc, path, part_name);
     } catch (const FormatError& e) {
-        return fail_with(RQ_err_file_corrupt, path + ": " + e.text, error);
+        return refuse(RQ_err_file_corrupt, e.refusal);
     } catch (const nlohmann::json::exception& e) {
-        return fail_with(RQ_err_file_corrupt, path + ": " + e.what(), error);
+        return refuse(RQ_err_file_corrupt, {"", e.what()});
     }
     Part& stored = adopt_part(std::move(staged.part), std::move(staged.objects));
     for (auto& pending : staged.faults) {

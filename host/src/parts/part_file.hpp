@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "parts/store.hpp"
+#include "session/refusals.hpp"
 
 namespace standin {
 
@@ -40,22 +41,26 @@ class SaveContext {
 // Type-specific object data kept under a key of its own in an object's entry
 // (for example "view"); every kind is one registered codec. A loader fills the
 // object from the value, reading its fields through PayloadReader
-// (payload_reader.hpp), and on a mismatch returns false with the reader's
-// error; a saver adds the key to the entry when the object carries that
+// (payload_reader.hpp) with the list of the keys the entry may hold, and on a
+// mismatch returns false with the reader's refusal (its place relative to
+// the value, e.g. "size[1]"); a saver adds the key to the entry when the
+// object carries that
 // payload. Saved entries give their payload keys in the order of the keys.
 // The JSON is the file's: its texts are UTF-8, while the object's texts are
 // session texts (ISO-8859-1). The reader converts the texts it reads, a saver
 // writes each with file_text (text_encoding.hpp); a text written unconverted
 // makes the save fail.
 using PayloadLoader = bool (*)(const ordered_json& value, Object& object,
-                               const LoadContext& context, std::string& error);
+                               const LoadContext& context, Refusal& error);
 using PayloadSaver = void (*)(const Object& object, ordered_json& entry,
                               const SaveContext& context);
 void register_payload(const std::string& key, PayloadLoader load, PayloadSaver save);
 
 // Reads a part file into the session (not as work part). Returns 0 or
 // RQ_err_file_not_found / RQ_err_file_unreadable / RQ_err_file_corrupt; on
-// failure nothing is loaded and `error` tells why.
+// failure nothing is loaded and `error` tells why. A file that is there and
+// refused (642, 643) is reported in a syslog line (refusals.hpp), whose text
+// `error` then is.
 int read_part_file(const std::string& path, const std::string& part_name, Part** part,
                    std::string& error);
 // The text of a part's file, as write_part_file writes it.

@@ -1,14 +1,17 @@
 // The one reader of a part file's JSON objects: the top level, the common
 // fields of an object and every payload codec read their fields through it
 // (docs/part-format.md). An absent or null key gives the fallback. The first
-// mismatch is kept in the caller's error text as `"key" reason` and makes
-// ok() false; every later read then gives its fallback.
+// mismatch is kept in the caller's Refusal, its place relative to the value
+// read ("text_blocks[0].font"), and makes ok() false; every later read then
+// gives its fallback.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "parts/part_file.hpp"
@@ -17,17 +20,24 @@ namespace standin {
 
 class PayloadReader {
   public:
-    // `context` resolves references; without one a reference is refused.
-    PayloadReader(const ordered_json& value, const LoadContext* context, std::string& error);
-    PayloadReader(const ordered_json& value, const LoadContext& context, std::string& error)
-        : PayloadReader(value, &context, error) {}
+    // A sub-object: keys outside `keys` are refused. `context` resolves
+    // references; without one a reference is refused.
+    PayloadReader(const ordered_json& value, const LoadContext* context, Refusal& error,
+                  KnownKeys keys);
+    PayloadReader(const ordered_json& value, const LoadContext& context, Refusal& error,
+                  KnownKeys keys)
+        : PayloadReader(value, &context, error, keys) {}
+    // The top level or an object entry: keys it does not read are kept by
+    // the caller, so none is refused.
+    PayloadReader(const ordered_json& value, const LoadContext* context, Refusal& error);
 
     bool ok() const { return ok_; }
     // The value under the key; nullptr when it is absent or null.
     const ordered_json* find(const char* key) const;
-    // Keeps the first problem: `"key" reason`, or the reason alone for the
-    // value as a whole (empty key).
+    // Keeps the first problem: at the key (empty: the value as a whole), or
+    // at a place below it ("size[1]").
     void fail(const std::string& key, const std::string& reason);
+    void fail_at(const std::string& place, const std::string& reason);
     // A key without which the payload means nothing.
     void require(const char* key);
 
@@ -46,17 +56,20 @@ class PayloadReader {
     // References: object ids of the file; 0 means none.
     tag_t ref(const char* key);
     std::vector<tag_t> refs(const char* key);
-    // The list of objects under the key, each read by read_one(reader, item).
+    // The list of objects under the key, each with the known keys and read
+    // by read_one(reader, item).
     template <typename T, typename ReadOne>
-    std::vector<T> list(const char* key, ReadOne read_one);
+    std::vector<T> list(const char* key, KnownKeys keys, ReadOne read_one);
     // The object under the key, read by read_one(reader); false when absent.
     template <typename ReadOne>
-    bool object(const char* key, ReadOne read_one);
+    bool object(const char* key, KnownKeys keys, ReadOne read_one);
 
   private:
+    void refuse_unknown_keys(KnownKeys keys);
+
     const ordered_json& value_;
     const LoadContext* context_;
-    std::string& error_;
+    Refusal& error_;
     bool ok_ = true;
 };
 
@@ -67,12 +80,12 @@ std::array<double, N> PayloadReader::numbers(const char* key,
     if (v == nullptr) return fallback;
     std::array<double, N> out = fallback;
     if (!v->is_array() || v->size() != N) {
-        fail(key, "is not a list of " + std::to_string(N) + " numbers");
+        fail(key, "expected a list of " + std::to_string(N) + " numbers");
         return fallback;
     }
     for (std::size_t i = 0; i < N; ++i) {
         if (!number_from_json((*v)[i], out[i])) {
-            fail(key, "holds a non-number");
+            fail_at(index_place(key_place("", key), i), "expected a number");
             return fallback;
         }
     }
@@ -80,22 +93,22 @@ std::array<double, N> PayloadReader::numbers(const char* key,
 }
 
 template <typename T, typename ReadOne>
-std::vector<T> PayloadReader::list(const char* key, ReadOne read_one) {
+std::vector<T> PayloadReader::list(const char* key, KnownKeys keys, ReadOne read_one) {
     std::vector<T> out;
     const ordered_json* v = find(key);
     if (v == nullptr) return out;
     if (!v->is_array()) {
-        fail(key, "is not a list");
+        fail(key, "expected a list");
         return out;
     }
     out.reserve(v->size());
     for (std::size_t i = 0; i < v->size(); ++i) {
-        std::string reason;
-        PayloadReader item((*v)[i], context_, reason);
+        Refusal inner;
+        PayloadReader item((*v)[i], context_, inner, keys);
         T value{};
-        read_one(item, value);
+        if (item.ok()) read_one(item, value);
         if (!item.ok()) {
-            fail(key, "entry " + std::to_string(i + 1) + ": " + reason);
+            fail_at(join_place(index_place(key_place("", key), i), inner.place), inner.reason);
             return {};
         }
         out.push_back(std::move(value));
@@ -104,13 +117,13 @@ std::vector<T> PayloadReader::list(const char* key, ReadOne read_one) {
 }
 
 template <typename ReadOne>
-bool PayloadReader::object(const char* key, ReadOne read_one) {
+bool PayloadReader::object(const char* key, KnownKeys keys, ReadOne read_one) {
     const ordered_json* v = find(key);
     if (v == nullptr || !ok_) return false;
-    std::string reason;
-    PayloadReader inner(*v, context_, reason);
-    if (inner.ok()) read_one(inner);
-    if (!inner.ok()) fail(key, reason);
+    Refusal inner;
+    PayloadReader reader(*v, context_, inner, keys);
+    if (reader.ok()) read_one(reader);
+    if (!reader.ok()) fail_at(join_place(key_place("", key), inner.place), inner.reason);
     return ok_;
 }
 

@@ -5,6 +5,7 @@
 #include "parts/parts.hpp"
 #include "session/faults.hpp"
 #include "session/json_input.hpp"
+#include "session/refusals.hpp"
 #include "session/text_encoding.hpp"
 #include "session/text_out.hpp"
 
@@ -78,6 +79,7 @@ struct PdmState {
     std::string loaded_from;  // value of the environment variable
     std::string user;
     std::string last_error;
+    std::string refused;  // the text of the refusal last reported
 };
 
 PdmState& state() {
@@ -86,62 +88,75 @@ PdmState& state() {
 }
 
 // ---- database file ------------------------------------------------------------
+// A refused database: the code LORN calls fail with, and where and why.
 struct DbError {
     int code;
-    std::string reason;
+    Refusal refusal;
 };
+
+[[noreturn]] void refuse(std::string place, std::string reason) {
+    throw DbError{RQ_err_file_corrupt, {std::move(place), std::move(reason)}};
+}
 
 // The database file is UTF-8; its texts become session texts (ISO-8859-1),
 // except the dataset file paths, which name files and keep their bytes.
+// `where` is the JSON path of the object `j`.
 std::string raw_text_field(const json& j, const char* key, bool required,
                            const std::string& where) {
-    if (!j.contains(key)) {
-        if (required) throw DbError{RQ_err_file_corrupt, where + ": missing \"" + key + "\""};
+    const auto value = j.find(key);
+    if (value == j.end()) {
+        if (required) refuse(key_place(where, key), "missing");
         return {};
     }
-    if (!j[key].is_string())
-        throw DbError{RQ_err_file_corrupt, where + ": \"" + key + "\" is no text"};
-    return j[key].get<std::string>();
+    if (!value->is_string()) refuse(key_place(where, key), "expected a text");
+    return value->get<std::string>();
 }
 
 std::string text_field(const json& j, const char* key, bool required, const std::string& where) {
     const std::string raw = raw_text_field(j, key, required, where);
     std::string error;
     auto text = utf8_to_latin1(raw, error);
-    if (!text) throw DbError{RQ_err_file_corrupt, where + ": \"" + key + "\" " + error};
+    if (!text) refuse(key_place(where, key), error);
     return std::move(*text);
 }
 
 const json& array_field(const json& j, const char* key, const std::string& where) {
     static const json empty = json::array();
-    if (!j.contains(key)) return empty;
-    if (!j[key].is_array())
-        throw DbError{RQ_err_file_corrupt, where + ": \"" + key + "\" is no list"};
-    return j[key];
+    const auto value = j.find(key);
+    if (value == j.end()) return empty;
+    if (!value->is_array()) refuse(key_place(where, key), "expected a list");
+    return *value;
+}
+
+void require_object(const json& j, const std::string& where) {
+    if (!j.is_object()) refuse(where, "expected an object");
 }
 
 LornRevision parse_revision(const json& j, const std::string& where) {
-    if (!j.is_object()) throw DbError{RQ_err_file_corrupt, where + ": no object"};
+    require_object(j, where);
     LornRevision rev;
     rev.id = text_field(j, "id", true, where);
     if (rev.id.size() > kPdmRevisionMax)
-        throw DbError{RQ_err_file_corrupt, where + ": revision id longer than 96 characters"};
-    if (j.contains("order")) {
-        if (!j["order"].is_number_integer())
-            throw DbError{RQ_err_file_corrupt, where + ": \"order\" is no whole number"};
-        rev.order = j["order"].get<int>();
+        refuse(key_place(where, "id"), "longer than 96 characters");
+    if (const auto order = j.find("order"); order != j.end()) {
+        if (!order->is_number_integer())
+            refuse(key_place(where, "order"), "expected a whole number");
+        rev.order = order->get<int>();
     }
     rev.status = text_field(j, "status", false, where);
     std::optional<std::size_t> marked_default;
     std::optional<std::size_t> master;
-    for (const json& d : array_field(j, "datasets", where)) {
-        const std::string dwhere = where + " dataset " + std::to_string(rev.datasets.size() + 1);
-        if (!d.is_object()) throw DbError{RQ_err_file_corrupt, dwhere + ": no object"};
+    const json& datasets = array_field(j, "datasets", where);
+    for (std::size_t i = 0; i < datasets.size(); ++i) {
+        const json& d = datasets[i];
+        const std::string dwhere = index_place(key_place(where, "datasets"), i);
+        require_object(d, dwhere);
         LornDataset ds;
         ds.file_type = text_field(d, "type", false, dwhere);
         ds.file_name = text_field(d, "name", false, dwhere);
         ds.file = raw_text_field(d, "file", true, dwhere);
-        if (d.contains("default") && d["default"].is_boolean() && d["default"].get<bool>())
+        const auto marked = d.find("default");
+        if (marked != d.end() && marked->is_boolean() && marked->get<bool>())
             marked_default = rev.datasets.size();
         if (ds.file_type == "master" && !master) master = rev.datasets.size();
         rev.datasets.push_back(std::move(ds));
@@ -150,42 +165,47 @@ LornRevision parse_revision(const json& j, const std::string& where) {
     return rev;
 }
 
-LornDb parse_db(const json& doc, const std::string& folder) {
-    if (!doc.is_object()) throw DbError{RQ_err_file_corrupt, "the database is no JSON object"};
-    LornDb db;
-    db.folder = folder;
-    for (const json& u : array_field(doc, "users", "users")) {
-        const std::string where = "user " + std::to_string(db.users.size() + 1);
-        if (!u.is_object()) throw DbError{RQ_err_file_corrupt, where + ": no object"};
-        db.users.push_back({text_field(u, "name", true, where),
-                            text_field(u, "password", false, where),
-                            text_field(u, "group", false, where)});
+void parse_users(const json& doc, LornDb& db) {
+    const json& users = array_field(doc, "users", "");
+    for (std::size_t i = 0; i < users.size(); ++i) {
+        const std::string where = index_place("users", i);
+        require_object(users[i], where);
+        db.users.push_back({text_field(users[i], "name", true, where),
+                            text_field(users[i], "password", false, where),
+                            text_field(users[i], "group", false, where)});
     }
-    db.default_user = text_field(doc, "default_user", false, "database");
+    db.default_user = text_field(doc, "default_user", false, "");
     if (db.default_user.empty() && !db.users.empty()) db.default_user = db.users.front().name;
+}
 
-    for (const json& i : array_field(doc, "items", "items")) {
-        const std::string where = "item " + std::to_string(db.items.size() + 1);
-        if (!i.is_object()) throw DbError{RQ_err_file_corrupt, where + ": no object"};
+void parse_items(const json& doc, LornDb& db) {
+    const json& items = array_field(doc, "items", "");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string where = index_place("items", i);
+        require_object(items[i], where);
         LornItem item;
-        item.number = text_field(i, "number", true, where);
+        item.number = text_field(items[i], "number", true, where);
         if (item.number.empty() || item.number.size() > kPdmNumberMax)
-            throw DbError{RQ_err_file_corrupt, where + ": part number empty or too long"};
+            refuse(key_place(where, "number"), "empty or longer than 255 characters");
         if (db.item_by_number.count(item.number))
-            throw DbError{RQ_err_file_corrupt, where + ": part number " + item.number + " twice"};
-        for (const json& r : array_field(i, "revisions", where)) {
-            const std::string rwhere =
-                where + " revision " + std::to_string(item.revisions.size() + 1);
+            refuse(key_place(where, "number"), "part number " + item.number + " repeats");
+        const json& revisions = array_field(items[i], "revisions", where);
+        for (std::size_t r = 0; r < revisions.size(); ++r) {
             item.revisions.push_back(db.revisions.size());
-            db.revisions.push_back(parse_revision(r, rwhere));
+            db.revisions.push_back(
+                parse_revision(revisions[r], index_place(key_place(where, "revisions"), r)));
         }
         db.item_by_number.emplace(item.number, db.items.size());
         db.items.push_back(std::move(item));
     }
+}
 
-    for (const json& r : array_field(doc, "rules", "rules")) {
-        const std::string where = "rule " + std::to_string(db.rules.size() + 1);
-        if (!r.is_object()) throw DbError{RQ_err_file_corrupt, where + ": no object"};
+void parse_rules(const json& doc, LornDb& db) {
+    const json& rules = array_field(doc, "rules", "");
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const std::string where = index_place("rules", i);
+        const json& r = rules[i];
+        require_object(r, where);
         LornRule rule;
         rule.name = text_field(r, "name", true, where);
         const std::string policy =
@@ -193,19 +213,27 @@ LornDb parse_db(const json& doc, const std::string& folder) {
         if (policy == "latest_with_status") {
             rule.status = text_field(r, "status", true, where);
         } else if (policy != "latest") {
-            throw DbError{RQ_err_file_corrupt, where + ": unknown policy " + policy};
+            refuse(key_place(where, "policy"), "expected latest or latest_with_status");
         }
         if (rule.name.empty() || rule.name.size() > 515)
-            throw DbError{RQ_err_file_corrupt, where + ": rule name empty or too long"};
+            refuse(key_place(where, "name"), "empty or longer than 515 characters");
         db.rules.push_back(std::move(rule));
     }
     if (db.rules.empty()) db.rules.push_back({"Latest", std::nullopt});
-    db.default_rule = text_field(doc, "default_rule", false, "database");
+    db.default_rule = text_field(doc, "default_rule", false, "");
     if (db.default_rule.empty()) db.default_rule = db.rules.front().name;
     bool known = false;
     for (const LornRule& rule : db.rules) known = known || rule.name == db.default_rule;
-    if (!known)
-        throw DbError{RQ_err_file_corrupt, "default rule " + db.default_rule + " is no rule"};
+    if (!known) refuse("default_rule", "names no rule (" + db.default_rule + ")");
+}
+
+LornDb parse_db(const json& doc, const std::string& folder) {
+    require_object(doc, "");
+    LornDb db;
+    db.folder = folder;
+    parse_users(doc, db);
+    parse_items(doc, db);
+    parse_rules(doc, db);
     return db;
 }
 
@@ -215,11 +243,12 @@ bool is_directory(const std::string& path) {
 }
 
 // KAVOHOST_LORN_DB names the database folder (holding lorn.json) or the
-// database file itself.
-LornDb read_db(const std::string& location) {
-    if (location.empty()) throw DbError{RQ_err_file_not_found, std::string(kDbEnv) + " is not set"};
+// database file itself; `file` becomes the file's name.
+LornDb read_db(const std::string& location, std::string& file) {
+    if (location.empty())
+        throw DbError{RQ_err_file_not_found, {"", std::string(kDbEnv) + " is not set"}};
     std::string folder = location;
-    std::string file = location;
+    file = location;
     if (is_directory(location)) {
         file = location + "/" + kDbFileName;
     } else {
@@ -227,49 +256,53 @@ LornDb read_db(const std::string& location) {
         folder = slash == std::string::npos ? "." : location.substr(0, slash);
     }
     std::string bytes;
-    switch (read_json_file(file, bytes, JsonFileKinds::regular_or_pipe)) {
+    std::size_t too_deep_at = 0;
+    switch (const auto problem =
+                read_json_file(file, bytes, JsonFileKinds::regular_or_pipe, &too_deep_at)) {
         case JsonFileProblem::none:
             break;
         case JsonFileProblem::too_deep:
-            throw DbError{RQ_err_file_corrupt, file + " nests deeper than " +
-                                                   std::to_string(kMaxJsonNesting) + " levels"};
+            throw DbError{RQ_err_file_corrupt, json_file_refusal(problem, bytes, too_deep_at)};
         default:
-            throw DbError{RQ_err_file_not_found, "cannot read " + file};
+            throw DbError{RQ_err_file_not_found, json_file_refusal(problem, bytes, too_deep_at)};
     }
     json doc;
-    try {
-        doc = json::parse(bytes);  // refuses texts that are not valid UTF-8
-    } catch (const json::exception& e) {
-        throw DbError{RQ_err_file_corrupt, file + " is no valid JSON: " + e.what()};
-    }
-    try {
-        return parse_db(doc, folder);
-    } catch (DbError& e) {
-        e.reason = file + ": " + e.reason;
-        throw;
-    }
+    Refusal refusal;
+    if (!parse_json_text(bytes, doc, refusal))  // refuses texts that are not valid UTF-8
+        throw DbError{RQ_err_file_corrupt, refusal};
+    return parse_db(doc, folder);
 }
 
 // The database named by the environment, read again when the name changes.
+// A refused database gives one line (refusals.hpp) until the refusal changes.
 const LornDb* lorn_db(int* code) {
     PdmState& s = state();
     const char* env = std::getenv(kDbEnv);
     const std::string location = env ? env : "";
     if (s.db && s.loaded_from == location) return &*s.db;
     s.db.reset();
+    std::string file;
+    DbError error{0, {}};
     try {
-        s.db = read_db(location);
+        s.db = read_db(location, file);
         s.loaded_from = location;
+        s.refused.clear();
         return &*s.db;
     } catch (const DbError& e) {
-        s.last_error = "LORN database: " + e.reason;
-        if (code) *code = e.code;
-        return nullptr;
+        error = e;
     } catch (const std::exception& e) {  // a value of the wrong kind deep inside
-        s.last_error = std::string("LORN database: ") + e.what();
-        if (code) *code = RQ_err_file_corrupt;
-        return nullptr;
+        error = DbError{RQ_err_file_corrupt, {"", e.what()}};
     }
+    if (location.empty()) {
+        s.last_error = "LORN database: " + error.refusal.reason;
+    } else {
+        const std::string text = refusal_text("LORN database", file, error.refusal);
+        if (text != s.refused) report_refusal("LORN database", file, error.refusal);
+        s.refused = text;
+        s.last_error = text;
+    }
+    if (code) *code = error.code;
+    return nullptr;
 }
 
 const LornRule* find_rule(const LornDb& db, const std::string& name) {
@@ -353,9 +386,13 @@ bool argument_value(const char* arg, const char* option, std::string& value) {
     return true;
 }
 
+// A refused login: the reason on standard error, unless it is the refusal of
+// the database that the host program has shown already.
 int fail_login(int code, std::string reason) {
-    state().last_error = std::move(reason);
-    std::cerr << "kavohost: " << state().last_error << '\n';
+    PdmState& s = state();
+    s.last_error = std::move(reason);
+    if (!(refusals_echoed() && s.last_error == s.refused))
+        std::cerr << "kavohost: " << s.last_error << '\n';
     return code;
 }
 
@@ -448,6 +485,7 @@ void reset_pdm() {
     s.loaded_from.clear();
     s.user.clear();
     s.last_error.clear();
+    s.refused.clear();
 }
 
 namespace {

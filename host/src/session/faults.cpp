@@ -119,101 +119,81 @@ bool fault_text(const nlohmann::json& value, FaultTexts texts, std::string& out,
 
 }  // namespace
 
-bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error,
-                 FaultTexts texts) {
-    if (!item.is_object()) {
-        error = "a fault entry is not an object";
+bool parse_fault(const nlohmann::json& item, FaultEntry& entry, Refusal& refusal, FaultTexts texts,
+                 KnownKeys keys) {
+    const auto refuse = [&refusal](std::string place, std::string reason) {
+        refusal = {std::move(place), std::move(reason)};
         return false;
-    }
+    };
+    if (!item.is_object()) return refuse("", "expected an object");
+    if (const std::string* key = first_unknown_key(item, keys))
+        return refuse(key_place("", *key), "unknown key");
     auto call = item.find("call");
     auto code = item.find("code");
     std::string call_name;
     std::string reason;
-    if (call == item.end() || !call->is_string() || call->get<std::string>().empty()) {
-        error = "a fault entry has no call name";
-        return false;
-    }
-    if (!fault_text(*call, texts, call_name, reason)) {
-        error = "fault call name " + reason;
-        return false;
-    }
-    if (code == item.end() || !code->is_number_integer()) {
-        error = "fault for " + call_name + " has no integer code";
-        return false;
-    }
+    if (call == item.end() || !call->is_string() || call->get<std::string>().empty())
+        return refuse("call", "expected the name of a call");
+    if (!fault_text(*call, texts, call_name, reason)) return refuse("call", reason);
+    if (code == item.end() || !code->is_number_integer())
+        return refuse("code", "expected a whole number");
     entry = FaultEntry{};
     entry.call = std::move(call_name);
     entry.code = code->get<int>();
     if (auto h = item.find("handle"); h != item.end()) {
-        if (!fault_text(*h, texts, entry.handle, reason)) {
-            error = "fault handle " + reason;
-            return false;
-        }
+        if (!fault_text(*h, texts, entry.handle, reason)) return refuse("handle", reason);
     }
     if (auto t = item.find("times"); t != item.end()) {
-        if (!t->is_number_integer()) {
-            error = "fault times is not an integer";
-            return false;
-        }
+        if (!t->is_number_integer()) return refuse("times", "expected a whole number");
         entry.times = t->get<int>();
     }
     if (auto k = item.find("skip"); k != item.end()) {
-        if (!k->is_number_integer() || k->get<int>() < 0) {
-            error = "fault skip is not a count";
-            return false;
-        }
+        if (!k->is_number_integer() || k->get<int>() < 0)
+            return refuse("skip", "expected a whole number of 0 or more");
         entry.skip = k->get<int>();
     }
     if (auto x = item.find("exception"); x != item.end()) {
-        if (!x->is_string() || (*x != "kavo" && *x != "other")) {
-            error = "fault exception is neither \"kavo\" nor \"other\"";
-            return false;
-        }
+        if (!x->is_string() || (*x != "kavo" && *x != "other"))
+            return refuse("exception", "expected \"kavo\" or \"other\"");
         entry.foreign = *x == "other";
     }
     return true;
 }
 
+// The file named by KAVOHOST_FAULTS: a refused file is ignored whole, a
+// refused entry is left out; each gives one line (refusals.hpp), on
+// standard error in every program.
 void load_env_faults() {
     if (env_faults_loaded) return;
     env_faults_loaded = true;
     const char* file = std::getenv("KAVOHOST_FAULTS");
     if (file == nullptr || *file == '\0') return;
+    const auto refuse = [file](const Refusal& refusal) {
+        report_refusal("fault table", file, refusal, RefusalEcho::always);
+    };
     std::string bytes;
-    switch (read_json_file(file, bytes)) {
-        case JsonFileProblem::none:
-            break;
-        case JsonFileProblem::too_deep:
-            std::fprintf(stderr, "kavohost: fault file %s nests deeper than %zu levels; ignored\n",
-                         file, kMaxJsonNesting);
-            return;
-        case JsonFileProblem::missing:
-            std::fprintf(stderr, "kavohost: fault file %s is missing; ignored\n", file);
-            return;
-        default:
-            std::fprintf(stderr, "kavohost: fault file %s cannot be read; ignored\n", file);
-            return;
+    std::size_t too_deep_at = 0;
+    if (auto problem = read_json_file(file, bytes, JsonFileKinds::regular, &too_deep_at);
+        problem != JsonFileProblem::none) {
+        refuse(json_file_refusal(problem, bytes, too_deep_at));
+        return;
     }
     nlohmann::json doc;
-    try {
-        doc = nlohmann::json::parse(bytes);  // refuses texts that are not valid UTF-8
-    } catch (const nlohmann::json::exception& e) {
-        std::fprintf(stderr, "kavohost: fault file %s is not valid JSON (%s); ignored\n", file,
-                     e.what());
+    Refusal refusal;
+    if (!parse_json_text(bytes, doc, refusal)) {  // refuses texts that are not valid UTF-8
+        refuse(refusal);
         return;
     }
     if (!doc.is_array()) {
-        std::fprintf(stderr, "kavohost: fault file %s is not a JSON array; ignored\n", file);
+        refuse({"", "expected a list of fault entries"});
         return;
     }
-    for (const auto& item : doc) {
+    for (std::size_t i = 0; i < doc.size(); ++i) {
         FaultEntry entry;
-        std::string error;
-        if (parse_fault(item, entry, error, FaultTexts::utf8)) {
+        if (parse_fault(doc[i], entry, refusal, FaultTexts::utf8)) {
             add_fault(std::move(entry));
         } else {
-            std::fprintf(stderr, "kavohost: fault file %s: %s; entry ignored\n", file,
-                         error.c_str());
+            refuse({join_place(index_place("", i), refusal.place), refusal.reason});
         }
     }
 }
@@ -238,11 +218,12 @@ void clear_faults() {
 void load_faults(const nlohmann::json& fault_table) {
     if (!fault_table.is_array()) throw std::invalid_argument("fault table is not a JSON array");
     std::vector<FaultEntry> parsed;
-    for (const auto& item : fault_table) {
+    for (std::size_t i = 0; i < fault_table.size(); ++i) {
         FaultEntry entry;
-        std::string error;
-        if (!parse_fault(item, entry, error, FaultTexts::session))
-            throw std::invalid_argument(error);
+        Refusal refusal;
+        if (!parse_fault(fault_table[i], entry, refusal, FaultTexts::session))
+            throw std::invalid_argument(join_place(index_place("", i), refusal.place) + ": " +
+                                        refusal.reason);
         parsed.push_back(std::move(entry));
     }
     for (auto& entry : parsed) add_fault(std::move(entry));

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "session/refusals.hpp"
+
 namespace standin {
 
 struct FaultEntry {
@@ -47,9 +49,14 @@ void add_fault(FaultEntry entry);
 // Where the texts of a fault entry come from: a file (UTF-8, converted to
 // session texts) or a table built in memory by a test (session texts already).
 enum class FaultTexts { utf8, session };
-// Reads one entry of the fault-table syntax; false (and a reason) when malformed.
-bool parse_fault(const nlohmann::json& item, FaultEntry& entry, std::string& error,
-                 FaultTexts texts);
+// The keys of an entry of every fault table; a part file's entries may also
+// name their `object` or `part` (part_file.cpp).
+inline constexpr std::string_view fault_keys[] = {"call",  "code", "handle",
+                                                  "times", "skip", "exception"};
+// Reads one entry of the fault-table syntax; false when malformed, with the
+// refusal (its place relative to the entry). Keys outside `keys` are refused.
+bool parse_fault(const nlohmann::json& item, FaultEntry& entry, Refusal& refusal, FaultTexts texts,
+                 KnownKeys keys = fault_keys);
 // Reads the file named by KAVOHOST_FAULTS once per process (again after a reset).
 void load_env_faults();
 void reset_faults();

@@ -3,6 +3,8 @@
 
 #include <rq/rq.h>
 
+#include <string>
+
 namespace standin {
 
 void run_reset_hooks();
@@ -10,6 +12,9 @@ void reset_records();  // syslog.cpp, listing.cpp
 // Puts what the syslog holds back into its file: at the end of a session and
 // for whoever asks for the file name (to read it).
 void flush_syslog();
+// A line of the host's own (ending in '\n'): one syslog entry, on a line of
+// its own in the file.
+void write_host_syslog_line(const std::string& line);
 void reset_listing();
 void clear_listing_entries();
 void reset_timers();    // timers.cpp

@@ -1,9 +1,11 @@
-// The host system log: every RQ_print_syslog call is kept as one entry and
-// appended to the syslog file.
+// The host system log: every RQ_print_syslog call, and every line the host
+// writes itself (refusals.hpp), is kept as one entry and appended to the
+// syslog file.
 #include <standin/testing.hpp>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@ std::string& file_name() {
 
 std::FILE* file = nullptr;
 bool file_failed = false;
+bool at_line_start = true;  // the last text written to the file ended its line
 
 const std::string& current_file_name() {
     std::string& name = file_name();
@@ -55,9 +58,16 @@ void write_to_file(const char* text) {
     }
     if (file == nullptr) return;
     std::fputs(text, file);
+    if (*text != '\0') at_line_start = text[std::strlen(text) - 1] == '\n';
 }
 
 }  // namespace
+
+void write_host_syslog_line(const std::string& line) {
+    entries().push_back(line);
+    if (!at_line_start) write_to_file("\n");
+    write_to_file(line.c_str());
+}
 
 void flush_syslog() {
     if (file != nullptr) std::fflush(file);
@@ -81,6 +91,7 @@ void reset_records() {
     if (file != nullptr) std::fclose(file);
     file = nullptr;
     file_failed = false;
+    at_line_start = true;
     file_name().clear();
     reset_listing();
 }

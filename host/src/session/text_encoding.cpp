@@ -25,7 +25,7 @@ std::size_t sequence_length(unsigned char lead) {
 template <class Json>
 bool text_of(const Json& value, std::string& out, std::string& error) {
     if (!value.is_string()) {
-        error = "is not a text";
+        error = "expected a text";
         return false;
     }
     auto converted = utf8_to_latin1(value.template get_ref<const std::string&>(), error);

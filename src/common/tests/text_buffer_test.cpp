@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -212,35 +213,64 @@ TEST(FormatTextTest, WholeLinesWithSeveralArgumentsMatchVsnprintf) {
     expect_as_snprintf("%012.3f|%-12.3f|%12f|%012f|%-f", -3.14159, 2.5, -0.0, -0.0, 1e21);
 }
 
-// Doubles of every magnitude, random bit patterns and decimal-looking values,
-// against printf at every precision the tool could ask for.
-TEST(FormatTextTest, RandomDoublesMatchVsnprintfAtEveryPrecision) {
-    std::mt19937_64 random(20261209);
-    std::vector<double> values{0.0, -0.0, 1.0, -1.0};
-    for (int i = 0; i < 4000; ++i) {
-        const std::uint64_t bits = random();
-        double value = 0;
-        std::memcpy(&value, &bits, sizeof value);
-        if (std::isfinite(value)) values.push_back(value);
-        values.push_back(
-            static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
-            std::pow(10.0, static_cast<int>(random() % 12)));
-        values.push_back(
-            std::ldexp(static_cast<double>(random() % 4096), -static_cast<int>(random() % 140)));
-    }
+// Doubles of every magnitude: random bit patterns and decimal-looking values,
+// and the edge cases above.
+const std::vector<double>& random_double_corpus() {
+    static const std::vector<double> values = [] {
+        std::mt19937_64 random(20261209);
+        std::vector<double> corpus = double_corpus();
+        corpus.insert(corpus.end(), {1.0, -1.0, 2.0 / 3, -2.0 / 3});
+        for (int i = 0; i < 4000; ++i) {
+            const std::uint64_t bits = random();
+            double value = 0;
+            std::memcpy(&value, &bits, sizeof value);
+            if (std::isfinite(value)) corpus.push_back(value);
+            corpus.push_back(
+                static_cast<double>(static_cast<std::int64_t>(random() % 2000001) - 1000000) /
+                std::pow(10.0, static_cast<int>(random() % 12)));
+            corpus.push_back(std::ldexp(static_cast<double>(random() % 4096),
+                                        -static_cast<int>(random() % 140)));
+        }
+        return corpus;
+    }();
+    return values;
+}
+
+void expect_doubles_as_snprintf(const std::string& format) {
     char expected[512];
     char actual[512];
-    for (int precision = 0; precision <= 20; ++precision) {
-        const std::string format = "%." + std::to_string(precision) + "f";
-        for (double value : values) {
-            const int written = std::snprintf(expected, sizeof expected, format.c_str(), value);
-            const std::size_t length =
-                format_under_test(actual, sizeof actual, format.c_str(), value);
-            ASSERT_EQ(length, std::min<std::size_t>(written, sizeof expected - 1)) << format;
-            ASSERT_STREQ(actual, expected) << format << " of " << value;
-        }
+    for (double value : random_double_corpus()) {
+        const int written = std::snprintf(expected, sizeof expected, format.c_str(), value);
+        const std::size_t length = format_under_test(actual, sizeof actual, format.c_str(), value);
+        ASSERT_EQ(length, std::min<std::size_t>(written, sizeof expected - 1)) << format;
+        ASSERT_STREQ(actual, expected) << format << " of " << value;
     }
 }
+
+// Against printf at every precision the tool could ask for.
+TEST(FormatTextTest, RandomDoublesMatchVsnprintfAtEveryPrecision) {
+    for (int precision = 0; precision <= 20; ++precision)
+        expect_doubles_as_snprintf("%." + std::to_string(precision) + "f");
+}
+
+// A host may set another rounding mode; printf follows it, so must we.
+class RoundingModeTest : public ::testing::TestWithParam<int> {
+  protected:
+    void SetUp() override { ASSERT_EQ(std::fesetround(GetParam()), 0); }
+    void TearDown() override { std::fesetround(saved_); }
+
+  private:
+    int saved_ = std::fegetround();
+};
+
+TEST_P(RoundingModeTest, DoublesMatchVsnprintf) {
+    for (const char* format : {"%lf", "%.0f", "%.2f", "%012.3f", "%.17f"})
+        expect_doubles_as_snprintf(format);
+    expect_as_snprintf("\n%d.) %s   %lf sec", 1, "Timer", 2.0 / 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryMode, RoundingModeTest,
+                         ::testing::Values(FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO));
 
 // Conversions the fast path does not take go to vsnprintf on untouched
 // arguments: the output stays what the C library gives.

@@ -10,6 +10,7 @@
 #include "support/golden_support.hpp"
 #include "support/test_support.hpp"
 #include "utils/run_log.hpp"
+#include "utils/xml_writer.hpp"
 
 namespace {
 
@@ -104,6 +105,20 @@ TEST_F(PartHeaderTest, MissingOrEmptyDescriptionIsNoDescription) {
     EXPECT_EQ(report(),
               "      <PartDescription>No_description</PartDescription>\n"
               "      <PartDescription>No_description</PartDescription>\n");
+}
+
+// A description longer than a report line keeps its closing tag: only the
+// text is cut, so the report stays well-formed.
+TEST_F(PartHeaderTest, OverlongDescriptionIsCutInsideItsTags) {
+    standin::PartBuilder builder("longdesc");
+    builder.doc()["description"] = std::string(XML_BUFSIZE, 'd');
+    builder_name_ = "longdesc";
+    open(builder);
+    write_part_description();
+    const std::string open_tag = "      <PartDescription>";
+    const std::string close_tag = "</PartDescription>";
+    const std::size_t room = XML_BUFSIZE - 1 - open_tag.size() - close_tag.size();
+    EXPECT_EQ(report(), open_tag + std::string(room, 'd') + close_tag + "\n");
 }
 
 TEST_F(PartHeaderTest, FamilyStatusOfPlainInstanceAndTemplateParts) {

@@ -63,6 +63,19 @@ TEST_F(ReportFrameTest, MissingReleaseTextLeavesOutOnlyThatLine) {
 #endif
 }
 
+// A host release text longer than a report line is cut inside its tags.
+TEST_F(ReportFrameTest, OverlongReleaseTextIsCutInsideItsTags) {
+    const std::string report = use_report_in(kvtx_test::fresh_folder("frame_longrelease"), "r.xml");
+    standin::set_release_text(std::string(XML_BUFSIZE, 'r'));
+    write_xml_header();
+    const std::string open_tag = "   <KavoRelease>";
+    const std::string close_tag = "</KavoRelease>";
+    const std::size_t room = XML_BUFSIZE - 1 - open_tag.size() - close_tag.size();
+    EXPECT_NE(kvtx_test::read_file(report).find(open_tag + std::string(room, 'r') + close_tag +
+                                                "\n   <KavoVersion>"),
+              std::string::npos);
+}
+
 TEST_F(ReportFrameTest, FailedLoadOptionsQueryShowsUnknownValues) {
     const std::string folder = kvtx_test::fresh_folder("frame_options");
     const std::string report = use_report_in(folder, "r.xml");

@@ -191,4 +191,36 @@ TEST_F(XmlWriterTest, OverlongLineIsCutAndElementKeepsItsClosingTag) {
               (" <" + long_element + "></" + long_element).substr(0, XML_BUFSIZE - 1) + "\n");
 }
 
+// An element line at the line's limit stays whole; one byte past it, only the
+// value is cut (before a whole reference when escaped), never the tags.
+TEST_F(XmlWriterTest, ElementLineAtTheLimitAndOnePastKeepsItsTags) {
+    const std::string report = kvtx_test::fresh_folder("xml_limit") + "/r.xml";
+    copy_text(glob_xml_file, report.c_str());
+    const std::size_t room = XML_BUFSIZE - 1 - 17;  // "  <Value>" and "</Value>"
+    const std::string a(room, 'a');
+    const std::string amp = std::string(room - 5, 'a') + "&";  // "&amp;" just fits
+    struct Case {
+        bool escaped;
+        std::string value, written;
+    } const cases[] = {
+        {false, a, a},
+        {false, a + "b", a},
+        {false, a.substr(1) + "&", a.substr(1) + "&"},
+        {true, a, a},
+        {true, a + "b", a},
+        {true, amp, amp.substr(0, room - 5) + "&amp;"},
+        {true, "a" + amp, "a" + amp.substr(0, room - 5)},
+    };
+    for (const Case& c : cases) {
+        init_xml_file();
+        if (c.escaped) {
+            write_xml_element(glob_xml_file, "  ", "Value", "%s", c.value.c_str());
+        } else {
+            write_xml_value_line(glob_xml_file, "  ", "Value", "%s", c.value.c_str());
+        }
+        EXPECT_EQ(kvtx_test::read_file(report), "  <Value>" + c.written + "</Value>\n")
+            << (c.escaped ? "escaped, " : "as it stands, ") << c.value.size() << " bytes";
+    }
+}
+
 }  // namespace

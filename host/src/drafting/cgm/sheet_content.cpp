@@ -2,6 +2,7 @@
 #include "drafting/cgm/sheet_content.hpp"
 
 #include <cmath>
+#include <string_view>
 
 #include "session/text_encoding.hpp"
 
@@ -18,57 +19,54 @@ ordered_json point_json(const std::array<double, 2>& point) {
     return ordered_json::array({number_to_json(point[0]), number_to_json(point[1])});
 }
 
-bool read_graphic(const ordered_json& item, SheetGraphic& graphic, std::string& error) {
-    if (!item.is_object()) {
-        error = "is not an object";
+// The keys of a "drawing" item of each kind; any other is refused.
+constexpr std::string_view polyline_keys[] = {"polyline", "color"};
+constexpr std::string_view text_keys[] = {"text", "at", "height", "color"};
+
+// Reads one "drawing" item; on a mismatch false with the refusal, its place
+// relative to the item.
+bool read_graphic(const ordered_json& item, SheetGraphic& graphic, Refusal& error) {
+    const auto refuse = [&error](std::string place, std::string reason) {
+        error = {std::move(place), std::move(reason)};
         return false;
-    }
+    };
+    if (!item.is_object()) return refuse("", "expected an object");
+    const bool is_polyline = item.contains("polyline");
+    if (!is_polyline && !item.contains("text")) return refuse("", "neither a polyline nor a text");
+    if (const std::string* key =
+            first_unknown_key(item, is_polyline ? KnownKeys(polyline_keys) : KnownKeys(text_keys)))
+        return refuse(key_place("", *key), "unknown key");
     if (auto color = item.find("color"); color != item.end()) {
         if (!color->is_number_integer() || color->get<long long>() < 0 ||
             color->get<long long>() > 255) {
-            error = "\"color\" is not a colour number from 0 to 255";
-            return false;
+            return refuse("color", "expected a colour number from 0 to 255");
         }
         graphic.color = color->get<int>();
     }
-    if (auto line = item.find("polyline"); line != item.end()) {
+    if (is_polyline) {
+        const ordered_json& line = item["polyline"];
         graphic.kind = SheetGraphic::Kind::polyline;
-        if (!line->is_array() || line->size() < 2) {
-            error = "\"polyline\" is not a list of two or more points";
-            return false;
-        }
-        for (const auto& p : *line) {
+        if (!line.is_array() || line.size() < 2)
+            return refuse("polyline", "expected a list of two or more points");
+        for (std::size_t i = 0; i < line.size(); ++i) {
             std::array<double, 2> point{};
-            if (!read_point(p, point)) {
-                error = "\"polyline\" holds a point that is not two finite numbers";
-                return false;
-            }
+            if (!read_point(line[i], point))
+                return refuse(index_place("polyline", i), "expected two finite numbers");
             graphic.points.push_back(point);
         }
         return true;
     }
-    auto text = item.find("text");
-    if (text == item.end()) {
-        error = "is neither a \"polyline\" nor a \"text\"";
-        return false;
-    }
     graphic.kind = SheetGraphic::Kind::text;
     std::string reason;
-    if (!session_text(*text, graphic.text, reason)) {
-        error = "\"text\" " + reason;
-        return false;
-    }
+    if (!session_text(item["text"], graphic.text, reason)) return refuse("text", reason);
     std::array<double, 2> at{0, 0};
-    if (auto pos = item.find("at"); pos != item.end() && !read_point(*pos, at)) {
-        error = "\"at\" is not two finite numbers";
-        return false;
-    }
+    if (auto pos = item.find("at"); pos != item.end() && !read_point(*pos, at))
+        return refuse("at", "expected two finite numbers");
     graphic.points.push_back(at);
     if (auto height = item.find("height"); height != item.end()) {
         if (!number_from_json(*height, graphic.height) || !std::isfinite(graphic.height) ||
             graphic.height < 0) {
-            error = "\"height\" is not a number of 0 or more";
-            return false;
+            return refuse("height", "expected a number of 0 or more");
         }
     }
     return true;
@@ -76,12 +74,12 @@ bool read_graphic(const ordered_json& item, SheetGraphic& graphic, std::string& 
 
 }  // namespace
 
-bool load_sheet_content(const ordered_json& value, Sheet& sheet, std::string& error) {
+bool load_sheet_content(const ordered_json& value, Sheet& sheet, Refusal& error) {
     if (!value.is_object()) return true;
     if (auto size = value.find("size"); size != value.end() && !size->is_null()) {
         std::array<double, 2> wh{};
         if (!read_point(*size, wh) || wh[0] <= 0 || wh[1] <= 0) {
-            error = "\"size\" is not two positive numbers";
+            error = {"size", "expected two positive numbers"};
             return false;
         }
         sheet.size = wh;
@@ -89,15 +87,15 @@ bool load_sheet_content(const ordered_json& value, Sheet& sheet, std::string& er
     auto drawing = value.find("drawing");
     if (drawing == value.end() || drawing->is_null()) return true;
     if (!drawing->is_array()) {
-        error = "\"drawing\" is not a list";
+        error = {"drawing", "expected a list"};
         return false;
     }
     sheet.drawing.reserve(drawing->size());
     for (std::size_t i = 0; i < drawing->size(); ++i) {
         SheetGraphic graphic;
-        std::string reason;
-        if (!read_graphic((*drawing)[i], graphic, reason)) {
-            error = "\"drawing\" item " + std::to_string(i + 1) + " " + reason;
+        Refusal item;
+        if (!read_graphic((*drawing)[i], graphic, item)) {
+            error = {join_place(index_place("drawing", i), item.place), item.reason};
             return false;
         }
         sheet.drawing.push_back(std::move(graphic));

@@ -11,7 +11,7 @@ namespace standin {
 
 // Reads "size" and "drawing" of a sheet entry; false (and a reason) when
 // either is malformed.
-bool load_sheet_content(const ordered_json& value, Sheet& sheet, std::string& error);
+bool load_sheet_content(const ordered_json& value, Sheet& sheet, Refusal& error);
 // Adds "size" and "drawing" to a sheet entry when the sheet has them.
 void save_sheet_content(const Sheet& sheet, ordered_json& entry);
 
