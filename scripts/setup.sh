@@ -2,7 +2,10 @@
 # Installs the Debian packages the build needs (only those missing).
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils)
+# g++-multilib: the 32-bit builds (preset legacy32), with GoogleTest built from
+# libgtest-dev's sources.
+packages=(cmake g++ g++-multilib make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime
+  plotutils)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
