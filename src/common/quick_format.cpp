@@ -200,6 +200,7 @@ bool put_string(BoundedOutput& out, const Conversion& c, const char* text) {
     return true;
 }
 
+#ifdef __SIZEOF_INT128__
 // The fixed notation of value by integer arithmetic, when the value is zero or
 // a 53-bit integer times 2^e with -120 <= e <= 10: the integer part and the
 // binary fraction are exact, the fraction gives its digits one by one and the
@@ -247,6 +248,13 @@ bool fixed_by_integers(double value, int precision, char* text, std::size_t& len
     }
     return true;
 }
+#else
+// Without 128-bit integers (32-bit x86) put_fixed takes std::to_chars for
+// every value.
+bool fixed_by_integers(double, int, char*, std::size_t&) {
+    return false;
+}
+#endif
 
 // std::to_chars gives the exact decimal value as printf does, rounded the same
 // while the rounding mode is to nearest; printf follows every other mode.
