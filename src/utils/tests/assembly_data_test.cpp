@@ -225,6 +225,24 @@ TEST_F(AssemblyDataTest, LegacySectionHasMatingBlocksAndOrientationMatrix) {
     EXPECT_EQ(count_of(reported_lines(), "2712"), 1);
 }
 
+// Two mated and two unmated level-1 components; the structure check is
+// reported at its own check point.
+TEST_F(AssemblyDataTest, LegacySectionShowsTheMatingSets) {
+    ASSERT_NO_FATAL_FAILURE(open_file(kSamples + "/mated_stack.prt"));
+    select_host_release(HostRelease::R7_5);
+    const std::string text = section();
+    kvtx_test::expect_matches_golden(kvtx_test::mask_volatile(text, {{kSamples, "<SAMPLES>"}}),
+                                     "assembly_data_mated_stack.legacy.xml");
+    EXPECT_EQ(count_of(text, "<IsMated>1</IsMated>"), 2);
+    EXPECT_EQ(count_of(text, "<IsMated>0</IsMated>"), 2);
+    EXPECT_EQ(first_error_code, 0);
+
+    standin::set_fault("RQ_ASSEM_check_mc_structure", 32, "mated_stack:2");
+    section();
+    EXPECT_EQ(first_error_code, 32);
+    EXPECT_EQ(reported_lines(), "2716 ");
+}
+
 TEST_F(AssemblyDataTest, ResultCountsTheFrameLinesNotWritten) {
     ASSERT_NO_FATAL_FAILURE(open_file(kSamples + "/cover_stack.prt"));
     EXPECT_EQ(write_assembly_data(), 0);

@@ -88,6 +88,30 @@ TEST_F(EntitySectionTest, DisplayedTextsOfEachReleaseLine) {
     EXPECT_EQ(syslog_count("Exception"), 0);  // no displayed text was read
 }
 
+// Hosts 9 to 11 ask the part for its annotation manager, the others the base part.
+TEST_F(EntitySectionTest, AnnotationManagerComesFromTheReleasesClass) {
+    PartBuilder b("mgr");
+    b.add(RQ_drafting_entity_type, 1, {{"drafting", {{"text", {"T"}}}}});
+    ASSERT_NE(b.open(folder_ + "/mgr.prt"), NULL_TAG);
+    const std::string text = "              <DisplayedText>T</DisplayedText>\n";
+    struct Case {
+        HostRelease release;
+        const char* failing_call;
+        const char* written;
+    };
+    for (const Case& c : {Case{HostRelease::R10, "BasePart::Annotations", text.c_str()},
+                          Case{HostRelease::R10, "Part::Annotations", ""},
+                          Case{HostRelease::CR2212, "Part::Annotations", text.c_str()},
+                          Case{HostRelease::CR2212, "BasePart::Annotations", ""}}) {
+        select_host_release(c.release);
+        standin::clear_faults();
+        standin::set_fault(c.failing_call, 5);
+        std::remove(report_.c_str());
+        write_displayed_texts(tag_of(b, 1));
+        EXPECT_EQ(kvtx_test::read_file(report_), c.written) << c.failing_call;
+    }
+}
+
 // Hosts 9, 8.5 and the legacy plug-in jump over no drafting object: every one
 // that reaches the associativity is asked.
 TEST_F(EntitySectionTest, JumpOverOnlyWhereTheReleaseHasIt) {
