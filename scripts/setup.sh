@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs (only those missing).
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils)
+packages=(cmake g++ make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime plotutils ccache)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
