@@ -134,6 +134,8 @@ class Part : public BasePart {
   public:
     using BasePart::BasePart;
     DrawingCompareManager* DrawingCompare();
+    // The same manager as BasePart::Annotations (the hosts 9 to 11 offer it here).
+    KavoOpen::Annotations::AnnotationManager* Annotations();
 };
 
 class PartCollection {

@@ -263,12 +263,23 @@ typedef struct RQ_ASSEM_options_s {
 } RQ_ASSEM_options_t;
 
 RQ_API int RQ_ASSEM_ask_assem_options(RQ_ASSEM_options_t* options);
-/* Mating conditions of a level-1 component (the hosts 4 to 7.5 use them). */
+/* Mating conditions of a level-1 component (the hosts 4 to 7.5 use them).
+   RQ_ASSEM_init_mc clears the record; RQ_ASSEM_ask_mc_data_of_compnt fills it
+   for a mated first-level component; RQ_ASSEM_check_mc_structure checks the
+   set the record names: its status (below) and, as the second int, the
+   number of constraints the set leaves unsolved. */
 typedef struct RQ_ASSEM_mc_record_s {
-    char name[133];      /* name of the mating condition set; empty when cleared */
+    tag_t component;      /* the mated component; 0 when cleared */
+    char name[133];       /* name of the mating condition set; empty when cleared */
     int constraint_count; /* constraints in the set */
     int solved;           /* 1 when the host solved the set */
 } RQ_ASSEM_mc_record_t;
+
+enum {
+    RQ_ASSEM_mc_structure_ok = 0,  /* solved, with constraints */
+    RQ_ASSEM_mc_not_solved = 1,    /* the constraints are not all met */
+    RQ_ASSEM_mc_no_constraints = 2 /* the set holds no constraint */
+};
 
 RQ_API int RQ_ASSEM_init_mc(RQ_ASSEM_mc_record_t* record);
 RQ_API int RQ_ASSEM_ask_mc_data_of_compnt(tag_t component, logical* is_mated,

@@ -36,6 +36,9 @@ void clear_records();
 // ---- configuration ------------------------------------------------------------
 // The release text RQ_get_release gives; nullopt: the host gives none.
 void set_release_text(std::optional<std::string> text);
+// The release text the stand-in gives when it is built for a host release
+// ("7.5", "CR2212", as the build switch spells it); nullptr for others.
+const char* default_release_text(const std::string& release);
 // Host variable override for RQ_translate_variable; nullopt: unset.
 void set_variable(const std::string& name, std::optional<std::string> value);
 void clear_variables();

@@ -111,6 +111,7 @@ Object& add_component_occurrence(Part& assembly, const Object& component, const 
     occurrence.component = std::make_unique<Component>(*prototype.component);
     occurrence.component->parent = NULL_TAG;
     occurrence.component->placed_members = 0;
+    occurrence.component->mating.reset();  // mated in its own assembly only
     compose_placement(*component.component, *occurrence.component);
     index_object(assembly, occurrence);  // lists skip the stale layer entry
     return occurrence;

@@ -296,11 +296,25 @@ TaggedObject* KavoObjectManager::Get(tag_t tag) {
     return slot.object.get();
 }
 
+namespace {
+
+// One manager per part, whichever class asks for it.
+Annotations::AnnotationManager* manager_of(tag_t part) {
+    auto& slot = wrappers().managers[part];
+    if (!slot) slot = std::make_unique<Annotations::AnnotationManager>(part);
+    return slot.get();
+}
+
+}  // namespace
+
 Annotations::AnnotationManager* BasePart::Annotations() {
     standin::throw_on_fault("BasePart::Annotations", Tag(), __LINE__, kSourceFile);
-    auto& slot = wrappers().managers[Tag()];
-    if (!slot) slot = std::make_unique<AnnotationManager>(Tag());
-    return slot.get();
+    return manager_of(Tag());
+}
+
+Annotations::AnnotationManager* Part::Annotations() {
+    standin::throw_on_fault("Part::Annotations", Tag(), __LINE__, kSourceFile);
+    return manager_of(Tag());
 }
 
 namespace Annotations {

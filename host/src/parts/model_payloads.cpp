@@ -223,6 +223,37 @@ void read_transform(PayloadReader& r, std::array<std::array<double, 4>, 4>& tran
     }
 }
 
+// The mating condition set of a first-level component: a name of at most 132
+// characters, the number of constraints, the solved flag and an optional
+// scripted status of the structure check.
+constexpr std::size_t kMaxMatingName = 132;
+
+void read_mating(PayloadReader& r, Component& c) {
+    r.object("mating", [&](PayloadReader& m) {
+        Mating mating;
+        m.require("name");
+        mating.name = m.text("name", "");
+        if (mating.name.size() > kMaxMatingName)
+            m.fail("name", "is longer than " + std::to_string(kMaxMatingName) + " characters");
+        mating.constraints = m.integer("constraints", 0);
+        if (mating.constraints < 0) m.fail("constraints", "is negative");
+        mating.solved = m.boolean("solved", true);
+        if (m.find("status") != nullptr) mating.status = m.integer("status", 0);
+        c.mating = std::move(mating);
+    });
+    if (c.mating && c.parent != NULL_TAG)
+        r.fail("mating", "is given for a component below the first level");
+}
+
+void save_mating(const Mating& mating, ordered_json& j) {
+    ordered_json m;
+    m["name"] = file_text(mating.name);
+    m["constraints"] = mating.constraints;
+    m["solved"] = mating.solved;
+    if (mating.status) m["status"] = *mating.status;
+    j["mating"] = std::move(m);
+}
+
 bool load_component(const ordered_json& value, Object& object, const LoadContext& context,
                     std::string& error) {
     PayloadReader r(value, context, error);
@@ -237,6 +268,7 @@ bool load_component(const ordered_json& value, Object& object, const LoadContext
     c->parent = r.ref("parent");
     c->drafting_component = r.boolean("drafting_component", false);
     c->member_count = r.integer("member_count", 0);
+    read_mating(r, *c);
     if (!r.ok()) return false;
     object.component = std::move(c);
     return true;
@@ -258,6 +290,7 @@ void save_component(const Object& object, ordered_json& entry, const SaveContext
     put_ref(j, "parent", c.parent, context);
     if (c.drafting_component) j["drafting_component"] = true;
     j["member_count"] = c.member_count;
+    if (c.mating) save_mating(*c.mating, j);
     entry["component"] = std::move(j);
 }
 

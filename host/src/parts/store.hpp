@@ -93,6 +93,14 @@ struct Instance {
     tag_t suppression_expression = NULL_TAG;
 };
 
+// The mating condition set of a first-level component (hosts 4 to 7.5).
+struct Mating {
+    std::string name;           // at most 132 characters
+    int constraints = 0;        // constraints in the set
+    bool solved = true;         // the host solved the set
+    std::optional<int> status;  // scripted status of the structure check
+};
+
 struct Component {
     STANDIN_POOLED_RECORD
     std::string child_file;      // part file of the child, as stored
@@ -108,6 +116,7 @@ struct Component {
     bool drafting_component = false;
     int member_count = 0;    // as stored in the file
     int placed_members = 0;  // occurrences placed for it at load (not saved)
+    std::optional<Mating> mating;
 };
 
 // ---- drawings -----------------------------------------------------------------
@@ -362,7 +371,24 @@ struct Session {
     logical pattern_archiving = 0;
     logical pattern_shading = 0;
     int update_fail_option = 0;
-    RQ_ASSEM_options_t assem_options{2, 0, 0, 1, 186, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0};
+    // Named, as the hosts 4 to 7.5 lack the eleventh field (rq.h).
+    RQ_ASSEM_options_t assem_options{.load_options = 2,
+                                     .parts_list = 0,
+                                     .update = 0,
+                                     .emphasize = 1,
+                                     .emphasize_color = 186,
+                                     .failure_action = 1,
+                                     .maintain_work_part = 0,
+                                     .load_latest = 0,
+                                     .load_components = 1,
+                                     .load_fully = 1,
+#ifndef KAVOHOST_LEGACY_RECORDS
+                                     .load_interpart_data = 0,
+#endif
+                                     .load_substitution = 0,
+                                     .apply_to_all_levels = 1,
+                                     .load_wave_data = 0,
+                                     .load_wave_parents = 0};
 
     // Raised by every change to an object (added, renamed, deleted, ...);
     // lookup caches compare it to know they are current.

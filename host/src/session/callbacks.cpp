@@ -13,6 +13,7 @@
 
 #include "parts/store.hpp"
 #include "session/faults.hpp"
+#include "session/session_internal.hpp"
 
 namespace standin {
 namespace {
@@ -162,6 +163,9 @@ int RQ_add_callback_function(int reason, RQ_callback_fn_t fn, void* user_data,
                              RQ_registration_id_t* id) {
     if (int code = fault_code("RQ_add_callback_function")) return code;
     if (reason < first_reason || reason > last_reason || fn == nullptr) return RQ_err_bad_argument;
+    // A host before 10 knows no post-save-as event: the reason is none of its own.
+    if (reason == RQ_post_save_as_part_reason && !has_post_save_as_event())
+        return RQ_err_bad_argument;
     Registry& r = registry();
     Registration entry{reason, fn, user_data, r.next_id++};
     r.entries.push_back(entry);

@@ -22,4 +22,11 @@ void reset_parts();     // parts.cpp
 void apply_env_assem_options(RQ_ASSEM_options_t& options);
 void apply_env_flag(const char* variable, logical& flag);
 
+// The host release the build acts as, spelt as the build switch spells it
+// ("CR2212", "7.5"; build_release.cpp).
+const char* build_release();
+// Whether the host the session acts as (its release text) has the
+// post-save-as event: hosts before 10 have none (settings.cpp).
+bool has_post_save_as_event();
+
 }  // namespace standin

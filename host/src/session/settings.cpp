@@ -18,7 +18,31 @@
 namespace standin {
 namespace {
 
-constexpr const char* default_release = "Kavo Stand-in Host V12.0.2.9";
+// The release text of each host release the stand-in can act as: its last
+// 'V' is followed by the release's major and minor number (docs/standin-host.md).
+struct ReleaseText {
+    const char* release;
+    const char* text;
+};
+constexpr ReleaseText kReleaseTexts[] = {
+    {"4", "Kavo Stand-in Host V4.0.0.9"},
+    {"5", "Kavo Stand-in Host V5.0.0.9"},
+    {"6", "Kavo Stand-in Host V6.0.0.9"},
+    {"7", "Kavo Stand-in Host V7.0.0.9"},
+    {"7.5", "Kavo Stand-in Host V7.5.0.9"},
+    {"8.5", "Kavo Stand-in Host V8.5.0.9"},
+    {"9", "Kavo Stand-in Host V9.0.0.9"},
+    {"10", "Kavo Stand-in Host V10.0.0.9"},
+    {"11", "Kavo Stand-in Host V11.0.0.9"},
+    {"12", "Kavo Stand-in Host V12.0.1.9"},
+    {"CR1880", "Kavo Stand-in Host V12.0.2.9 (CR1880)"},
+    {"CR1926", "Kavo Stand-in Host V12.0.2.9 (CR1926)"},
+    {"CR1980", "Kavo Stand-in Host V12.0.2.9 (CR1980)"},
+    {"CR2007", "Kavo Stand-in Host V12.0.2.9 (CR2007)"},
+    {"CR2212", "Kavo Stand-in Host V12.0.2.9"},
+    {"CR2306", "Kavo Stand-in Host V12.0.2.9 (CR2306)"},
+    {"CR2312", "Kavo Stand-in Host V12.0.2.9 (CR2312)"},
+};
 
 bool release_overridden = false;
 std::optional<std::string> release_override;
@@ -55,7 +79,15 @@ std::optional<std::string> release_text() {
         if (*env == '\0') return std::nullopt;
         return std::string(env);
     }
-    return std::string(default_release);
+    const char* text = default_release_text(build_release());
+    return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
+}
+
+// Major and minor number after the text's last 'V' ("...V8.5.0.9": 8, 5).
+bool release_numbers(const std::string& text, int& major, int& minor) {
+    const std::size_t v = text.rfind('V');
+    return v != std::string::npos &&
+           std::sscanf(text.c_str() + v + 1, "%d.%d", &major, &minor) == 2;
 }
 
 std::optional<std::string> variable_value(const std::string& name) {
@@ -65,6 +97,21 @@ std::optional<std::string> variable_value(const std::string& name) {
 }
 
 }  // namespace
+
+const char* default_release_text(const std::string& release) {
+    for (const ReleaseText& row : kReleaseTexts)
+        if (release == row.release) return row.text;
+    return nullptr;
+}
+
+// Hosts before 10 have no post-save-as event; a host without a readable
+// release is taken for a current one.
+bool has_post_save_as_event() {
+    const auto text = release_text();
+    int major = 0;
+    int minor = 0;
+    return !(text && release_numbers(*text, major, minor) && major >= 1 && major < 10);
+}
 
 void set_release_text(std::optional<std::string> text) {
     release_overridden = true;
@@ -100,10 +147,11 @@ bool env_int(const std::string& text, int& value) {
 
 }  // namespace
 
-// "KAVOHOST_ASSEM_OPTIONS": up to 15 integers, separated by commas or blanks,
-// for the fields in their order; fields not given keep their value. Any int
-// is taken, also outside a field's named values. A value that is no integer
-// leaves every field as it was (with a note on standard error).
+// "KAVOHOST_ASSEM_OPTIONS": one integer per field of the record, separated by
+// commas or blanks, for the fields in their order (15, or 14 for the hosts 4
+// to 7.5); fields not given keep their value. Any int is taken, also outside
+// a field's named values. A value that is no integer, or one too many, leaves
+// every field as it was (with a note on standard error).
 void apply_env_assem_options(RQ_ASSEM_options_t& options) {
     const char* env = std::getenv("KAVOHOST_ASSEM_OPTIONS");
     if (env == nullptr || *env == '\0') return;
@@ -111,8 +159,14 @@ void apply_env_assem_options(RQ_ASSEM_options_t& options) {
         &options.load_options,        &options.parts_list,          &options.update,
         &options.emphasize,           &options.emphasize_color,     &options.failure_action,
         &options.maintain_work_part,  &options.load_latest,         &options.load_components,
-        &options.load_fully,          &options.load_interpart_data, &options.load_substitution,
-        &options.apply_to_all_levels, &options.load_wave_data,      &options.load_wave_parents};
+        &options.load_fully,
+#ifndef KAVOHOST_LEGACY_RECORDS
+        &options.load_interpart_data,
+#endif
+        &options.load_substitution,   &options.apply_to_all_levels, &options.load_wave_data,
+        &options.load_wave_parents};
+    static_assert(sizeof fields / sizeof fields[0] * sizeof(int) == sizeof options,
+                  "every field of the record is listed");
     std::vector<int> values;
     const std::string text = env;
     std::size_t pos = 0;
@@ -121,9 +175,10 @@ void apply_env_assem_options(RQ_ASSEM_options_t& options) {
         int value = 0;
         if (values.size() == std::size(fields) ||
             !env_int(text.substr(pos, end == std::string::npos ? end : end - pos), value)) {
-            std::fprintf(
-                stderr,
-                "kavohost: KAVOHOST_ASSEM_OPTIONS \"%s\" is not 1 to 15 integers; ignored\n", env);
+            std::fprintf(stderr,
+                         "kavohost: KAVOHOST_ASSEM_OPTIONS \"%s\" is not 1 to %zu integers; "
+                         "ignored\n",
+                         env, std::size(fields));
             return;
         }
         values.push_back(value);
