@@ -3,6 +3,7 @@
 // member count, arrangement in use, placement check and transform.
 #include "utils/assembly_data.hpp"
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "utils/part_header.hpp"
@@ -21,6 +22,8 @@ constexpr int kLineComponentCycle = 2600;
 constexpr int kLineComponentData = 2605;
 constexpr int kLineMemberCount = 2682;
 constexpr int kLineUsedArrangementName = 2698;
+constexpr int kLineMatingData = 2712;
+constexpr int kLineMatingStructure = 2716;
 
 constexpr int kPartNameSize = 3469;
 constexpr int kRefsetNameSize = 385;
@@ -34,6 +37,7 @@ constexpr double kOriginTolerance = 0.00001;
 
 constexpr char kIndent10[] = "          ";
 constexpr char kIndent12[] = "            ";
+constexpr char kIndent16[] = "                ";
 
 struct ComponentData {
     char part_name[kPartNameSize] = "";
@@ -164,21 +168,58 @@ bool placement_is_consistent(const ComponentData& data) {
     return true;
 }
 
-void write_matrix(const double (&t)[4][4]) {
+// The twelve matrix values: X1 Y1 Z1 X2 Y2 Z2 X3 Y3 Z3, then the origin.
+using MatrixValues = double[12];
+
+// The first three columns of the transform, column by column, and its fourth.
+void matrix_from_transform(const double (&t)[4][4], MatrixValues& values) {
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 3; ++row) values[3 * column + row] = t[row][column];
+    }
+}
+
+// The orientation in stored order and the origin of the component data.
+void matrix_from_orientation(const ComponentData& data, MatrixValues& values) {
+    for (int i = 0; i < 9; ++i) values[i] = data.orientation[i];
+    for (int i = 0; i < 3; ++i) values[9 + i] = data.origin[i];
+}
+
+void write_matrix(const MatrixValues& values) {
+    static constexpr const char* kLines[12] = {
+        "            <X1>%lf</X1>",           "            <Y1>%lf</Y1>",
+        "            <Z1>%lf</Z1>",           "            <X2>%lf</X2>",
+        "            <Y2>%lf</Y2>",           "            <Z2>%lf</Z2>",
+        "            <X3>%lf</X3>",           "            <Y3>%lf</Y3>",
+        "            <Z3>%lf</Z3>",           "            <originX>%lf</originX>",
+        "            <originY>%lf</originY>", "            <originZ>%lf</originZ>",
+    };
     append_line_to_file(glob_xml_file, "          <Matrix>");
-    write_xml_line(glob_xml_file, "            <X1>%lf</X1>", t[0][0]);
-    write_xml_line(glob_xml_file, "            <Y1>%lf</Y1>", t[1][0]);
-    write_xml_line(glob_xml_file, "            <Z1>%lf</Z1>", t[2][0]);
-    write_xml_line(glob_xml_file, "            <X2>%lf</X2>", t[0][1]);
-    write_xml_line(glob_xml_file, "            <Y2>%lf</Y2>", t[1][1]);
-    write_xml_line(glob_xml_file, "            <Z2>%lf</Z2>", t[2][1]);
-    write_xml_line(glob_xml_file, "            <X3>%lf</X3>", t[0][2]);
-    write_xml_line(glob_xml_file, "            <Y3>%lf</Y3>", t[1][2]);
-    write_xml_line(glob_xml_file, "            <Z3>%lf</Z3>", t[2][2]);
-    write_xml_line(glob_xml_file, "            <originX>%lf</originX>", t[0][3]);
-    write_xml_line(glob_xml_file, "            <originY>%lf</originY>", t[1][3]);
-    write_xml_line(glob_xml_file, "            <originZ>%lf</originZ>", t[2][3]);
+    for (int i = 0; i < 12; ++i) write_xml_line(glob_xml_file, kLines[i], values[i]);
     append_line_to_file(glob_xml_file, "          </Matrix>");
+}
+
+// The mating conditions of a level-1 component; deeper components get an
+// empty block.
+void write_mating(tag_t component, int level) {
+    append_line_to_file(glob_xml_file, "          <Mating>");
+    if (level == 1) {
+        RQ_ASSEM_mc_record_t record{};
+        RQ_ASSEM_init_mc(&record);
+        logical mated = 0;
+        check_rq_result(RQ_ASSEM_ask_mc_data_of_compnt(component, &mated, &record), kLineMatingData,
+                        kUtilsUnit);
+        write_xml_line(glob_xml_file, "           <IsMated>%d</IsMated>", mated);
+        if (mated) {
+            int status = 0;
+            int other = 0;
+            check_rq_result(RQ_ASSEM_check_mc_structure(&record, &status, &other),
+                            kLineMatingStructure, kUtilsUnit);
+            record.name[sizeof record.name - 1] = '\0';
+            write_xml_line(glob_xml_file, "           <MatingName>%s</MatingName>", record.name);
+            write_xml_line(glob_xml_file, "           <MatingStatus>%d</MatingStatus>", status);
+        }
+    }
+    append_line_to_file(glob_xml_file, "          </Mating>");
 }
 
 void write_component(tag_t component) {
@@ -206,22 +247,33 @@ void write_component(tag_t component) {
     write_xml_line(glob_xml_file, "          <Vrel_Geometry>%s</Vrel_Geometry>", attribute);
     write_xml_element(glob_xml_file, kIndent10, "RefsetCurr", "%s", data.refset_name);
     write_xml_element(glob_xml_file, kIndent10, "InstanceName", "%s", data.instance_name);
-    write_xml_line(glob_xml_file, "          <ComponentLevel>%d</ComponentLevel>",
-                   ask_component_level(component));
+    const int level = ask_component_level(component);
+    write_xml_line(glob_xml_file, "          <ComponentLevel>%d</ComponentLevel>", level);
+    // The releases with mating conditions indent a few lines differently.
+    const bool mating = host_release().mating_conditions;
     read_string_attribute(component, "CALLOUT", attribute, sizeof attribute);
-    write_xml_element(glob_xml_file, kIndent10, "Callout", "%s", attribute);
+    write_xml_element(glob_xml_file, mating ? kIndent16 : kIndent10, "Callout", "%s", attribute);
 
     int members = 0;
     check_rq_result(RQ_ASSEM_count_objs_in_comp(component, &members), kLineMemberCount, kUtilsUnit);
     write_xml_line(glob_xml_file, "          <MemberCount>%d</MemberCount>", members);
 
-    append_line_to_file(glob_xml_file, "          <ComponentArrangement>");
+    append_line_to_file(glob_xml_file, mating ? "           <ComponentArrangement>"
+                                              : "          <ComponentArrangement>");
     write_used_arrangement(component);
     append_line_to_file(glob_xml_file, "           </ComponentArrangement>");
 
-    append_line_to_file(glob_xml_file, placement_is_consistent(data) ? "          <Inf></Inf>"
-                                                                     : "          <Inf>WRN</Inf>");
-    write_matrix(data.transform);
+    MatrixValues matrix;
+    if (mating) {
+        write_mating(component, level);
+        matrix_from_orientation(data, matrix);
+    } else {
+        append_line_to_file(glob_xml_file, placement_is_consistent(data)
+                                               ? "          <Inf></Inf>"
+                                               : "          <Inf>WRN</Inf>");
+        matrix_from_transform(data.transform, matrix);
+    }
+    write_matrix(matrix);
     append_line_to_file(glob_xml_file, "        </Component>");
 }
 
@@ -254,7 +306,8 @@ int prototype_has_components(tag_t occurrence) {
 }
 
 int write_assembly_data() {
-    const int max_level = global_max_assembly_level;
+    // Releases without the level filter write every component.
+    const int max_level = host_release().assembly_level_filter ? global_max_assembly_level : 0;
     const tag_t work_part = RQ_ASSEM_ask_work_part();
 
     int result = append_line_to_file(glob_xml_file, "    <AssemblyData>");

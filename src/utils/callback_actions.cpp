@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "common/host_release.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/run_log.hpp"
 
@@ -147,12 +148,17 @@ int Delete_Part_Attribute(const char* title) {
 }
 
 int delete_attributes() {
+    if (!host_release().delete_attributes_action) return 0;
     for (const char* title : {"VRELII_JT_DETAILS", "CHECKED_OUT_BY"})
         trace_delete_result(title, Delete_Part_Attribute(title));
     return 0;
 }
 
+// Some releases only check the variables and never set the map; the oldest
+// have no such action.
 int set_line_width_preferences() {
+    const LineWidthAction action = host_release().line_width_action;
+    if (action == LineWidthAction::none) return 0;
     const char* label = trace_release_label;
     KavoOpen::BasePart* part = work_part();
 
@@ -177,6 +183,7 @@ int set_line_width_preferences() {
     if (part == nullptr) ++errors;  // nowhere to set it
 
     if (errors == 0) {
+        if (action == LineWidthAction::check_only) return 0;
         part->Preferences()->ObjectPreferences()->SetLegacyLineWidthMap(map);
         pelk_syslog_printf("\n[%d] %s Info: SetLegacyLineWidthMap --> passed", kLineMapPassed,
                            label);

@@ -5,6 +5,7 @@
 
 #include <kavoopen/kavoopen.hpp>
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "pelk/pelk_general_util.hpp"
 #include "utils/xml_writer.hpp"
@@ -119,13 +120,24 @@ void write_annotation_displayed_texts(tag_t object, KA::AnnotationManager* manag
     }
 }
 
+namespace {
+
+// Some releases take the manager from the part itself; it is the same one.
+KA::AnnotationManager* annotation_manager(KavoOpen::BasePart* work_part) {
+    if (!host_release().annotations_from_part) return work_part->Annotations();
+    auto* part = dynamic_cast<KavoOpen::Part*>(work_part);
+    return part != nullptr ? part->Annotations() : nullptr;
+}
+
+}  // namespace
+
 int write_displayed_texts(tag_t object) {
     KavoOpen::Session* session = KavoOpen::Session::GetSession();
     KavoOpen::PartCollection* parts = session->Parts();
     try {
         KavoOpen::BasePart* work_part = parts->Work();
         if (work_part != nullptr)
-            write_annotation_displayed_texts(object, work_part->Annotations());
+            write_annotation_displayed_texts(object, annotation_manager(work_part));
     } catch (...) {
         // Any other failure of the object interface ends this object's texts.
     }

@@ -3,6 +3,7 @@
 // dimensions, placement, associativity, text blocks and displayed texts.
 #include "utils/entity_section.hpp"
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "pelk/pelk_general_util.hpp"
@@ -87,11 +88,13 @@ void write_associated_object(const char* format, tag_t associated) {
     stop_named_timer("associativity_data->assoc_object");
 }
 
-// Drafting objects of subtype 4 and above are not asked for associativity.
+// Drafting objects of subtype 4 and above are not asked for associativity,
+// except by the releases that jump over none.
 void write_associativity(int type, int subtype, tag_t object) {
     int count = 0;
     RQ_DRF_assoc_data_t* records = nullptr;
-    if (type == RQ_drafting_entity_type && subtype >= kFirstUnassociatedSubtype) {
+    if (host_release().jump_over_line && type == RQ_drafting_entity_type &&
+        subtype >= kFirstUnassociatedSubtype) {
         pelk_syslog_printf("%d %s Jump Over %d/%d\n", kLineJumpOver, kUtilsUnit, type, subtype);
     } else {
         stop_named_timer("Entity_general_info");
@@ -152,8 +155,9 @@ void write_text_blocks(tag_t object) {
     write_xml_line(glob_xml_file, "             <TextBlocksN>%d</TextBlocksN>", count);
     if (count != 0) {
         for (int i = 0; blocks != nullptr && i < count; ++i) write_text_block(object, blocks[i]);
+        // Releases without displayed texts write the element empty.
         write_xml_line(glob_xml_file, "             <DisplayedTexts>");
-        write_displayed_texts(object);
+        if (host_release().displayed_texts) write_displayed_texts(object);
         write_xml_line(glob_xml_file, "             </DisplayedTexts>");
     }
     RQ_free(blocks);

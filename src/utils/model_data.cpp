@@ -3,6 +3,7 @@
 // each layer and the prototype mass analysis.
 #include "utils/model_data.hpp"
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "utils/mass_props.hpp"
@@ -78,15 +79,17 @@ void write_feature(tag_t feature, int n, FeatureTotals& totals) {
     take_feature_text(host_text, text);
     write_xml_line(glob_xml_file, "        <Feature_%d_Type>%s</Feature_%d_Type>", n, text, n);
 
+    // Releases without display names and browse flags write "N/A" and 0.
+    const bool asks_display_data = host_release().feature_display_names;
     host_text = nullptr;
     copy_text(text, "N/A");
-    RQ_MODL_ask_feat_display_name(feature, &host_text);
+    if (asks_display_data) RQ_MODL_ask_feat_display_name(feature, &host_text);
     take_feature_text(host_text, text);
     write_xml_line(glob_xml_file, "        <Feature_%d_DisplayName>%s</Feature_%d_DisplayName>", n,
                    text, n);
 
     logical browseable = 0;
-    RQ_MODL_is_browseable_feature(feature, 0, 0, &browseable);
+    if (asks_display_data) RQ_MODL_is_browseable_feature(feature, 0, 0, &browseable);
     write_xml_line(glob_xml_file, "        <Feature_%d_IsBrowseable>%d</Feature_%d_IsBrowseable>",
                    n, browseable, n);
 

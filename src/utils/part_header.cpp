@@ -7,6 +7,7 @@
 
 #include <kavoopen/kavoopen.hpp>
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "pelk/pelk_general_util.hpp"
@@ -69,10 +70,13 @@ void write_one_attribute(const char* title, const RQ_ATTR_value_t& value) {
     write_attribute_value(value);
     write_xml_element(file, kElementIndent, "Type", "%d", value.type);
 
-    tag_t part_attribute = NULL_TAG;
+    // Releases without lock queries report every attribute unlocked.
     logical locked = 0;
-    RQ_ATTR_ask_part_attribute(&part_attribute);
-    RQ_ATTR_ask_locked(part_attribute, title, &locked);
+    if (host_release().lock_queries) {
+        tag_t part_attribute = NULL_TAG;
+        RQ_ATTR_ask_part_attribute(&part_attribute);
+        RQ_ATTR_ask_locked(part_attribute, title, &locked);
+    }
     write_xml_element(file, kElementIndent, "LockStatus", "%d", locked);
     write_xml_line(file, "        </Attribute>");
 }
@@ -239,6 +243,11 @@ int ask_expression_no_edit(const char* expression_name) {
         KavoOpen::Session* session = KavoOpen::Session::GetSession();
         KavoOpen::BasePart* work_part = session != nullptr ? session->Parts()->Work() : nullptr;
         if (work_part == nullptr) return 0;
+        if (!host_release().lock_queries) {
+            // Looked up, never asked: these releases report no expression locked.
+            work_part->Expressions()->FindObject(KavoOpen::KavoString(expression_name));
+            return 0;
+        }
         KavoOpen::Expression* expression = work_part->Expressions()->FindObject(expression_name);
         return expression != nullptr && expression->IsNoEdit() ? 1 : 0;
     } catch (const KavoOpen::KavoException&) {
@@ -268,7 +277,7 @@ int write_part_header() {
     write_cli_name();
     write_part_history();
     write_part_units();
-    write_part_family();
+    if (host_release().part_family_lines) write_part_family();
     write_part_description();
     write_pattern_flags();
     write_part_attributes();

@@ -6,6 +6,7 @@
 #include "utils/run_log.hpp"
 #include "utils/xml_writer.hpp"
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "pelk/pelk_general_util.hpp"
 
@@ -18,17 +19,17 @@ constexpr const char kRootOpening[] =
     "<Dispatra_TalvexData xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
     "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\">";
 
-// One header line: a fixed text, or a format with one text or one number.
+// One header line: a fixed text, or a format with one text or one number;
+// a line with a switch is written only by the releases that have it.
 struct HeaderLine {
     const char* format;
     const char* text = nullptr;
     const int* number = nullptr;
+    bool HostReleaseTraits::*only_when = nullptr;
 };
 
-const HeaderLine kProgramAndRunLines[] = {
-    {" <ProgramData>"},
-    {"  <ProgramName>%s</ProgramName>", program_name},
-    {"  <ProgramRelease>%s</ProgramRelease>", program_release},
+// The program's name and label are the release's; they are read when written.
+const HeaderLine kRunLines[] = {
     {"  <BuildDate>%s</BuildDate>", build_date_time},
     {"  <CustomLicense>%s</CustomLicense>", "unknown"},
     {" </ProgramData>"},
@@ -39,7 +40,8 @@ const HeaderLine kProgramAndRunLines[] = {
     {"  <EndLoadPartMemoryAllocation>%s</EndLoadPartMemoryAllocation>", end_load_part_memory},
     {"  <Action>%s</Action>", action_list},
     {"  <DetailOption>%s</DetailOption>", detail_option},
-    {"  <MaxAssemblyLevel>%d</MaxAssemblyLevel>", nullptr, &global_max_assembly_level},
+    {"  <MaxAssemblyLevel>%d</MaxAssemblyLevel>", nullptr, &global_max_assembly_level,
+     &HostReleaseTraits::max_assembly_level_line},
     {"  <StartUpdateDateTime>%s</StartUpdateDateTime>", start_update_date_time},
     {"  <UpdateAllFeaturesReturnValue>%d</UpdateAllFeaturesReturnValue>", nullptr,
      &update_all_features_result},
@@ -52,6 +54,7 @@ const HeaderLine kProgramAndRunLines[] = {
 };
 
 void write_header_line(const HeaderLine& line) {
+    if (line.only_when != nullptr && !(host_release().*line.only_when)) return;
     if (line.number != nullptr) {
         write_xml_line(glob_xml_file, line.format, *line.number);
     } else if (line.text != nullptr) {
@@ -95,7 +98,7 @@ LabelRow kLoadWaveDataLabels = {"RQ_ASSEM_default_load_behaviour", "RQ_ASSEM_loa
                                 "", ""};
 LabelRow kLoadWaveParentsLabels = {"RQ_ASSEM_none", "RQ_ASSEM_immediate", "RQ_ASSEM_all", "", ""};
 
-// The interpart-data field is not written.
+// The interpart-data field is not written (the legacy record has none).
 const LoadOptionLine kLoadOptionLines[] = {
     {"    <load_options>%d [%s]</load_options>", &RQ_ASSEM_options_t::load_options,
      kLoadOptionsLabels},
@@ -131,7 +134,9 @@ const char* label_for(const char* const* labels, int value) {
 RQ_ASSEM_options_t unknown_load_options() {
     RQ_ASSEM_options_t options;
     for (const LoadOptionLine& line : kLoadOptionLines) options.*line.field = -1;
+#ifndef KAVOHOST_LEGACY_RECORDS
     options.load_interpart_data = -1;
+#endif
     return options;
 }
 
@@ -143,15 +148,25 @@ void write_kavo_release(const char* file_name) {
     RQ_free(release_text);
 }
 
-void write_kavo_version(const char* file_name) {
+// Only the console builds of some releases report the minor release; every
+// other build, the plug-in always, writes 0 as the minor.
+bool reports_minor_release() {
 #ifdef KAVOTALVEX_PLUGIN
-    // The plug-in reports the major release only; its minor is always 0.
-    int minor = 0;
-    int major = pelk_ask_release(nullptr);
+    return false;
 #else
-    int minor = -1;
-    int major = pelk_ask_release(&minor);
+    return host_release().console_minor_release;
 #endif
+}
+
+void write_kavo_version(const char* file_name) {
+    int minor = 0;
+    int major = 0;
+    if (reports_minor_release()) {
+        minor = -1;
+        major = pelk_ask_release(&minor);
+    } else {
+        major = pelk_ask_release(nullptr);
+    }
     write_xml_line(file_name, "   <KavoVersion>%d.%d</KavoVersion>", major, minor);
 }
 
@@ -168,7 +183,10 @@ void write_syslog_file_name(const char* file_name) {
 int write_xml_header() {
     append_line_to_file(glob_xml_file, kXmlDeclaration);
     append_line_to_file(glob_xml_file, kRootOpening);
-    for (const HeaderLine& line : kProgramAndRunLines) write_header_line(line);
+    append_line_to_file(glob_xml_file, " <ProgramData>");
+    write_xml_line(glob_xml_file, "  <ProgramName>%s</ProgramName>", program_name);
+    write_xml_line(glob_xml_file, "  <ProgramRelease>%s</ProgramRelease>", program_release);
+    for (const HeaderLine& line : kRunLines) write_header_line(line);
     char now[STAMP_BUFSIZE];
     get_current_time(now);
     write_xml_line(glob_xml_file, "  <StartDateTime>%s</StartDateTime>", now);

@@ -2,6 +2,7 @@
 // error check of host-call results.
 #include "utils/run_log.hpp"
 
+#include "common/host_release.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
 #include "pelk/pelk_general_util.hpp"
@@ -63,11 +64,13 @@ void log_time_stamp(const char* label) {
 }
 
 // A name longer than log_file_in_use holds is refused: a cut name would make
-// the check utilities log to another file.
+// the check utilities log to another file. Builds without a run log create
+// none and log to the syslog only.
 int init_program_log_file(const char* name) {
     char now[kCtimeSize];
     current_ctime(now);
     log_file_in_use[0] = '\0';
+    if (!host_release().run_log) return 0;
     if (name == nullptr || std::strlen(name) >= sizeof log_file_in_use) return -1;
     std::FILE* file = std::fopen(name, "w");
     if (file == nullptr) return -1;
@@ -124,8 +127,10 @@ int write_log(const char* log_file, const char* format, ...) {
     va_end(args);
     keep_line_end(message, length, format);
 #ifndef KAVOTALVEX_PLUGIN
-    if (log_file != nullptr && log_file[0] != '\0') append_line_to_file(log_file, message);
-    std::fputs(message, stdout);
+    if (host_release().run_log) {
+        if (log_file != nullptr && log_file[0] != '\0') append_line_to_file(log_file, message);
+        std::fputs(message, stdout);
+    }
 #endif
     char stamp[STAMP_BUFSIZE];
     get_current_time(stamp);
@@ -139,10 +144,13 @@ int log_text(const char* text) {
 
 int write_result_line(const char* file_name, const char* format, ...) {
     if (file_name == nullptr || file_name[0] == '\0') return 0;
+    char line[kResultLineSize];
     std::va_list args;
     va_start(args, format);
-    append_formatted_line(file_name, kResultLineSize, format, args);
+    format_text_v(line, sizeof line, format, args);
     va_end(args);
+    append_line_to_file(file_name, line);
+    if (host_release().echo_result_line) std::printf("\n%s", line);
     return 0;
 }
 

@@ -29,8 +29,8 @@
 namespace kvtx_test {
 
 // The host session and every process global of the check tool back to their
-// start state. The tests read the default release's row whatever release the
-// build is for; a test of another release selects its row.
+// start state. The tests are written for the newest release's behaviour
+// whatever release the build is for; a test selects another row itself.
 inline void reset_global_state() {
     standin::reset_session();
     reset_process_state();

@@ -201,6 +201,30 @@ TEST_F(AssemblyDataTest, FailingCallsAreLoggedAtTheirCheckPoints) {
     EXPECT_EQ(first_error_code, 26);
 }
 
+// The legacy plug-in's section: every level, the other indents, a Mating
+// block in place of the placement check (filled for level 1 only) and the
+// matrix from the orientation and the origin.
+TEST_F(AssemblyDataTest, LegacySectionHasMatingBlocksAndOrientationMatrix) {
+    ASSERT_NO_FATAL_FAILURE(open_file(kSamples + "/lift_unit.prt"));
+    select_host_release(HostRelease::R7_5);
+    global_max_assembly_level = 1;
+    const std::string text = section();
+    kvtx_test::expect_matches_golden(kvtx_test::mask_volatile(text, {{kSamples, "<SAMPLES>"}}),
+                                     "assembly_data_lift_unit.legacy.xml");
+    EXPECT_EQ(count_of(text, "        <Component>\n"), 11);
+    EXPECT_EQ(count_of(text, "<Inf>"), 0);
+    EXPECT_EQ(count_of(text, "           <IsMated>"), 5);
+
+    // The mating-data query is checked; a failed one reads as not mated.
+    standin::set_fault("RQ_ASSEM_ask_mc_data_of_compnt", 31, "lift_unit:9");
+    reset_result_status();
+    EXPECT_NE(section().find("          <Mating>\n           <IsMated>0</IsMated>\n"
+                             "          </Mating>\n"),
+              std::string::npos);
+    EXPECT_EQ(first_error_code, 31);
+    EXPECT_EQ(count_of(reported_lines(), "2712"), 1);
+}
+
 TEST_F(AssemblyDataTest, ResultCountsTheFrameLinesNotWritten) {
     ASSERT_NO_FATAL_FAILURE(open_file(kSamples + "/cover_stack.prt"));
     EXPECT_EQ(write_assembly_data(), 0);

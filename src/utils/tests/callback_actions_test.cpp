@@ -213,4 +213,36 @@ TEST_F(LineWidthTest, AnyInvalidValueSetsNothingAndTracesOneError) {
     EXPECT_EQ(syslog().size(), 4u);  // one error trace for three bad values
 }
 
+// Hosts 9 and 8.5 only check the variables: traces and the error trace, no
+// map, no passed trace. The legacy plug-in has neither action.
+TEST_F(LineWidthTest, EarlyHostsOnlyCheckAndLegacyHostsHaveNoActions) {
+    open_with_attributes(json::array({{{"title", "CHECKED_OUT_BY"}, {"value", "anna"}}}));
+    const std::string error = "Error: SetLegacyLineWidthMap. Mapping envs not correct";
+    struct Case {
+        HostRelease release;
+        const char* normal;
+        std::vector<std::string> traces;
+    };
+    const Case cases[] = {
+        {HostRelease::R9, "5", variable_traces("1", "5", "9")},
+        {HostRelease::R8_5, "x", concat(variable_traces("1", "x", "9"), {trace(1448, error)})},
+        {HostRelease::R7_5, "5", {}},
+        {HostRelease::R4, "x", {}},
+    };
+    for (const Case& c : cases) {
+        select_host_release(c.release);
+        standin::clear_records();
+        set_widths("1", c.normal, "9");
+        EXPECT_EQ(set_line_width_preferences(), 0);
+        EXPECT_EQ(syslog(), c.traces) << c.normal;
+        EXPECT_EQ(standin::legacy_line_width_map(part_), std::nullopt);
+    }
+    EXPECT_EQ(delete_attributes(), 0);  // R4: nothing asked, nothing deleted
+    EXPECT_TRUE(syslog().empty());
+    EXPECT_TRUE(has_attribute("CHECKED_OUT_BY"));
+    select_host_release(HostRelease::R8_5);
+    delete_attributes();
+    EXPECT_FALSE(has_attribute("CHECKED_OUT_BY"));
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include "utils/displayed_texts.hpp"
 
 #include <algorithm>
+#include <regex>
 #include <string>
 
 namespace {
@@ -63,6 +64,55 @@ TEST_F(EntitySectionTest, AnnotationsSampleGivesTheGoldenSection) {
     // The note whose GetText throws and the one whose second line fails to
     // evaluate (another kind of exception) leave no trace.
     EXPECT_EQ(syslog_count("Exception"), 4);
+}
+
+// 8.5 and the legacy plug-in write DisplayedTexts empty; 9 to 11 take the
+// annotation manager from the part, which gives the same texts.
+TEST_F(EntitySectionTest, DisplayedTextsOfEachReleaseLine) {
+    // The sample's faults count their calls: each release gets it afresh.
+    auto section_of = [&](HostRelease release) {
+        standin::reset_session();
+        RQ_initialize();
+        kvtx_test::open_sample_part("annotations.prt");
+        select_host_release(release);
+        return section("25,26");
+    };
+    for (HostRelease release : {HostRelease::R9, HostRelease::R10, HostRelease::R11})
+        kvtx_test::expect_matches_golden(section_of(release), "entity_section_annotations.xml");
+    const std::string newest = section_of(HostRelease::CR2212);
+    const std::string empty_texts = std::regex_replace(
+        newest, std::regex(R"((<DisplayedTexts>\n)(?:.*\n)*?( *</DisplayedTexts>))"), "$1$2");
+    EXPECT_NE(empty_texts, newest);
+    EXPECT_EQ(section_of(HostRelease::R8_5), empty_texts);
+    EXPECT_EQ(section_of(HostRelease::R7_5), empty_texts);
+    EXPECT_EQ(syslog_count("Exception"), 0);  // no displayed text was read
+}
+
+// Hosts 9, 8.5 and the legacy plug-in jump over no drafting object: every one
+// that reaches the associativity is asked.
+TEST_F(EntitySectionTest, JumpOverOnlyWhereTheReleaseHasIt) {
+    PartBuilder b("jump");
+    const auto point = b.add(RQ_point_type, 0);
+    b.add(RQ_drafting_entity_type, 5,
+          {{"drafting", {{"associativity", {{{"first", point}, {"second", 0}}}}}}});
+    ASSERT_NE(b.open(folder_ + "/jump.prt"), NULL_TAG);
+    struct Case {
+        HostRelease release;
+        int jump_over_lines;
+        const char* count;
+    };
+    for (const Case& c : {Case{HostRelease::CR2212, 1, "0"}, Case{HostRelease::R10, 1, "0"},
+                          Case{HostRelease::R9, 0, "1"}, Case{HostRelease::R8_5, 0, "1"},
+                          Case{HostRelease::R4, 0, "1"}}) {
+        select_host_release(c.release);
+        standin::clear_records();
+        const std::string text = section("25");
+        EXPECT_EQ(syslog_count("3124 kavotalvex_utils Jump Over 25/5\n"), c.jump_over_lines);
+        EXPECT_NE(text.find(std::string("<AssociativesNum>") + c.count + "</AssociativesNum>"),
+                  std::string::npos);
+        EXPECT_EQ(text.find("<AssocEnt1>jump:1</AssocEnt1>") != std::string::npos,
+                  c.count[0] == '1');
+    }
 }
 
 TEST_F(EntitySectionTest, ListedObjectsAreRenamedToTheirTags) {

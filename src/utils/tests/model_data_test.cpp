@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,26 @@ TEST_F(ModelDataTest, SamplePartGivesTheGoldenSection) {
     EXPECT_EQ(density_of(tag_of(sample.builder, sample.block_body)), 7.85);
     EXPECT_EQ(density_of(tag_of(sample.builder, sample.cylinder_body)), 2.7);
     EXPECT_EQ(density_of(tag_of(sample.builder, sample.sphere_body)), 1.0);
+}
+
+// The legacy builds ask no display names and browse flags: the sample's
+// section with "N/A" and 0 in every feature.
+TEST_F(ModelDataTest, LegacyFeaturesShowNoDisplayNameAndAreNotBrowseable) {
+    SamplePart sample;
+    open(sample.builder);
+    ASSERT_EQ(
+        standin::set_listed_status(tag_of(sample.builder, sample.deleted_feature), RQ_OBJ_DELETED),
+        0);
+    select_host_release(HostRelease::R7_5);
+    write_model_data();
+    std::string expected = kvtx_test::read_file(std::string(KVTX_SOURCE_DIR) +
+                                                "/src/utils/tests/golden/model_data_sample.xml");
+    expected =
+        std::regex_replace(expected, std::regex("_DisplayName>[^<]*</"), "_DisplayName>N/A</");
+    expected =
+        std::regex_replace(expected, std::regex("_IsBrowseable>[0-9]+</"), "_IsBrowseable>0</");
+    EXPECT_EQ(report(), expected);
+    EXPECT_EQ(count_of(report(), "_DisplayName>N/A</"), 5);
 }
 
 TEST_F(ModelDataTest, PartWithoutSolidsOrFeaturesWritesCountsOnly) {

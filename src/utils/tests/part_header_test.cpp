@@ -238,4 +238,33 @@ TEST_F(PartHeaderTest, StringAttributeIsReadOnlyFromALiveObjectWithATitle) {
     EXPECT_STREQ(small, "C-");
 }
 
+// The legacy builds write no family lines and report no attribute or
+// expression as locked; everything else is the newest build's block.
+TEST_F(PartHeaderTest, LegacyBlockHasNoFamilyLinesAndNoLocks) {
+    ::setenv("TZ", "UTC", 1);
+    standin::PartBuilder builder = full_part();
+    builder.doc()["family_template"] = true;
+    open(builder);
+    write_part_header();
+    std::string expected = report();
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"      <PartFamilyStatus>PFT</PartFamilyStatus>\n"
+              "      <PartFamilyCount>0</PartFamilyCount>\n",
+              ""},
+             {"<LockStatus>1</LockStatus>", "<LockStatus>0</LockStatus>"},
+             {"<OverwriteLock>1</OverwriteLock>", "<OverwriteLock>0</OverwriteLock>"}}) {
+        const auto at = expected.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        expected.replace(at, from.size(), to);
+    }
+    for (HostRelease legacy : {HostRelease::R4, HostRelease::R7_5}) {
+        select_host_release(legacy);
+        std::remove(report_.c_str());
+        write_part_header();
+        EXPECT_EQ(report(), expected);
+    }
+    // A name the part does not hold is no locked expression either.
+    EXPECT_EQ(ask_expression_no_edit("no such expression"), 0);
+}
+
 }  // namespace

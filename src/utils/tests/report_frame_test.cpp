@@ -191,4 +191,52 @@ TEST_F(ReportFrameTest, GoldenReportFrameRunLogAndResultFile) {
         "result_file." + form + ".csv");
 }
 
+// Each release's header against the newest one's: the program's name and
+// label, the minor release and the MaxAssemblyLevel line.
+TEST_F(ReportFrameTest, HeaderOfEachReleaseLine) {
+    const std::string folder = kvtx_test::fresh_folder("frame_releases");
+    const std::string report = use_report_in(folder, "r.xml");
+    standin::set_release_text(std::string("KAVOHOST stand-in V12.3.2.9"));
+    auto header_of = [&](HostRelease release) {
+        select_host_release(release);
+        pelk_reset_state_for_tests();
+        init_xml_file();
+        write_xml_header();
+        return kvtx_test::mask_volatile(kvtx_test::read_file(report), {{folder, "<TMP>"}});
+    };
+    const std::string newest = header_of(HostRelease::CR2212);
+#ifdef KAVOTALVEX_PLUGIN
+    const std::string intern = " (intern)";
+    const std::string version = "12.0";
+#else
+    const std::string intern;
+    const std::string version = "12.3";
+#endif
+    auto edited = [&](std::vector<std::pair<std::string, std::string>> edits) {
+        std::string text = newest;
+        for (const auto& [from, to] : edits) {
+            const auto at = text.find(from);
+            EXPECT_NE(at, std::string::npos) << from;
+            if (at != std::string::npos) text.replace(at, from.size(), to);
+        }
+        return text;
+    };
+    const std::string level_line = "  <MaxAssemblyLevel>-1</MaxAssemblyLevel>\n";
+    const std::string version_line = "<KavoVersion>" + version + "</KavoVersion>";
+    EXPECT_NE(newest.find(version_line), std::string::npos);
+    EXPECT_EQ(header_of(HostRelease::CR2007), edited({{"(Kavo CR2212)", "(Kavo CR2007)"}}));
+    EXPECT_EQ(header_of(HostRelease::CR2306),
+              edited({{"(Kavo CR2212)", "(Kavo CR2306)"},
+                      {version_line, "<KavoVersion>12.0</KavoVersion>"}}));
+    EXPECT_EQ(header_of(HostRelease::R10),
+              edited({{"TalvexForKavo", "KavoTalvex"},
+                      {"V3-001 (Kavo CR2212)", "V2.0.2.41 (Kavo 10)"},
+                      {version_line, "<KavoVersion>12.0</KavoVersion>"}}));
+    EXPECT_EQ(header_of(HostRelease::R7_5),
+              edited({{"TalvexForKavo", "KavoTalvex"},
+                      {"V3-001 (Kavo CR2212)" + intern, "V2.0.1.27 (Kavo 7.5)" + intern},
+                      {level_line, ""},
+                      {version_line, "<KavoVersion>12.0</KavoVersion>"}}));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "common/text_buffer.hpp"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
@@ -229,6 +230,41 @@ TEST_F(RunLogTest, TimeStampLineGoesToProgramLog) {
     EXPECT_TRUE(std::regex_match(
         messages[0], std::regex(R"(\nStart Check at  [A-Z][a-z]{2} [A-Z][a-z]{2} .*[0-9]{4}\n)")))
         << messages[0];
+}
+
+// The legacy plug-in builds create no run log: write_log reaches the syslog
+// only, and every result line is echoed to standard output as well.
+TEST_F(RunLogTest, LegacyBuildsKeepNoRunLogAndEchoResultLines) {
+    const std::string folder = kvtx_test::fresh_folder("runlog_legacy");
+    const std::string log = folder + "/run.log";
+    copy_text(program_result_file, (folder + "/result.csv").c_str());
+    struct Case {
+        HostRelease release;
+        bool run_log;
+        const char* echo;
+    };
+    for (const Case& c :
+         {Case{HostRelease::R7_5, false, "\nline;1%s"}, Case{HostRelease::R4, false, "\nline;1%s"},
+          Case{HostRelease::R8_5, true, ""}}) {
+        select_host_release(c.release);
+        std::remove(log.c_str());
+        standin::reset_session();
+        copy_text(program_log_file, log.c_str());
+        CaptureStdout();
+        EXPECT_EQ(init_program_log_file(log.c_str()), 0);
+        write_log(program_log_file, "Info: %s", "one");
+        write_result_line(program_result_file, "%s;%d%s", "line", 1, "%s");
+        const std::string console = GetCapturedStdout();
+        EXPECT_EQ(kvtx_test::file_exists(log), c.run_log) << c.echo;
+        EXPECT_EQ(std::string(log_file_in_use), c.run_log ? log : "");
+        EXPECT_EQ(logged_messages(), std::vector<std::string>{"Info: one"});
+#ifdef KAVOTALVEX_PLUGIN
+        EXPECT_EQ(console, c.echo);
+#else
+        EXPECT_EQ(console, (c.run_log ? "Info: one" : "") + std::string(c.echo));
+#endif
+    }
+    EXPECT_EQ(kvtx_test::read_file(program_result_file), "line;1%s\nline;1%s\nline;1%s\n");
 }
 
 }  // namespace
