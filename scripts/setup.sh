@@ -7,7 +7,7 @@ set -euo pipefail
 # the 32-bit builds (preset legacy32), with GoogleTest built from libgtest-dev's
 # sources.
 packages=(cmake g++ g++-multilib make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime
-          plotutils libxml2-utils librsvg2-bin python3 clang libclang-rt-dev llvm)
+          plotutils libxml2-utils librsvg2-bin python3 clang libclang-rt-dev llvm ccache)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/host_release.hpp"
 #include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
@@ -63,8 +64,34 @@ constexpr int kOverlongPartName = -1003;
 constexpr std::size_t kOpeningNameSize = 516;
 constexpr std::size_t kListLineSize = 1024;
 
+// The builds for hosts 4 to 7.5 have no callback modes.
 bool in_callback_mode() {
-    return GLOBAL_CALLBACK_MODUS >= 1;
+    return host_release().callback_modes && GLOBAL_CALLBACK_MODUS >= 1;
+}
+
+// The loading traces: the builds for hosts 4 to 7.5 write their own.
+void log_start_loading(int source_line, const char* part_name) {
+    if (host_release().callback_modes) {
+        write_log(program_log_file, "[%d] ###> Start loading part: %s\n", source_line, part_name);
+    } else {
+        write_log(program_log_file, "[%d] Start loading part %s\n", source_line, part_name);
+    }
+}
+
+void log_error_loading(const char* format, int source_line, const char* part_name) {
+    if (host_release().callback_modes) {
+        write_log(program_log_file, format, source_line, part_name);
+    } else {
+        write_log(program_log_file, "Error: error loading part %s\n", part_name);
+    }
+}
+
+void print_load_failure(const char* part_name) {
+    if (host_release().callback_modes) {
+        pelk_printf_nl("Error: error loading part %s", part_name);
+    } else {
+        pelk_printf_nl("Error: Could not load the part %s\n", part_name);
+    }
 }
 
 void log_ruler() {
@@ -137,15 +164,13 @@ int check_single_part_as(const SinglePartRun& run, const char* opening_name) {
     if (in_callback_mode())
         pelk_printf_nl("[%d] Start Checking part %s\n", run.start_checking_line, single_part);
 
-    if (GLOBAL_CALLBACK_MODUS == 0) {
-        write_log(program_log_file, "[%d] ###> Start loading part: %s\n", run.start_loading_line,
-                  single_part);
+    if (!in_callback_mode()) {
+        log_start_loading(run.start_loading_line, single_part);
         if (open_part(opening_name) != 0) {
-            write_log(program_log_file,
-                      run.pdm ? "[%d] ###> Error loading part %s\n"
-                              : "[%d] ###> Error loading part: %s\n",
-                      run.error_loading_line, single_part);
-            if (!run.pdm) pelk_printf_nl("Error: error loading part %s", single_part);
+            log_error_loading(run.pdm ? "[%d] ###> Error loading part %s\n"
+                                      : "[%d] ###> Error loading part: %s\n",
+                              run.error_loading_line, single_part);
+            if (!run.pdm) print_load_failure(single_part);
             write_load_error_line(single_part);
             return run.failure;
         }
@@ -209,10 +234,9 @@ void check_list_part(const char* line) {
     get_current_time(start_load_part_date_time);
     ask_memory_status(start_load_part_memory, sizeof start_load_part_memory);
 
-    write_log(program_log_file, "[%d] ###> Start loading part: %s\n", kLineListStartLoading, line);
+    log_start_loading(kLineListStartLoading, line);
     if (!fits || open_part(opening_name) != 0) {
-        write_log(program_log_file, "[%d] ###> Error loading part: %s\n", kLineListErrorLoading,
-                  line);
+        log_error_loading("[%d] ###> Error loading part: %s\n", kLineListErrorLoading, line);
         write_load_error_line(line);
         return;
     }
@@ -280,8 +304,7 @@ int check_part_list() {
         // A line beyond the line buffer is reported as a part that cannot be opened.
         char cut[kListLineSize];
         copy_text(cut, part_name.c_str());
-        write_log(program_log_file, "[%d] ###> Error loading part: %s\n", kLineListErrorLoading,
-                  cut);
+        log_error_loading("[%d] ###> Error loading part: %s\n", kLineListErrorLoading, cut);
         write_overlong_name_line(cut);
     }
     return 0;
@@ -319,6 +342,10 @@ int check_parts() {
 }  // namespace
 
 int create_drawing_snapshot() {
+    if (!host_release().drawing_snapshot) {
+        log_text("Snapshot: Drawing snapshot not supported");
+        return 0;
+    }
     KavoOpen::PartCollection* parts = KavoOpen::Session::GetSession()->Parts();
     KavoOpen::BasePart* work_part = parts->Work();
     parts->Display();

@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
+#include "common/host_release.hpp"
 #include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
@@ -62,6 +64,32 @@ enum : int {
 constexpr std::size_t kNameSize = 516;
 constexpr std::size_t kMessageSize = 1024;
 
+// The builds for hosts 4 to 7.5 have no callback modes: no callback suffixes
+// or run log, no journal step, no console copies, and their trace texts carry
+// no source line.
+bool has_callback_modes() {
+    return host_release().callback_modes;
+}
+
+// Logs a trace text: "\n[<source line>] <text>" where the build has callback
+// modes, else the text alone.
+__attribute__((format(printf, 2, 3))) void log_trace(int source_line, const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    std::va_list copy;
+    va_copy(copy, args);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+    va_end(args);
+    if (has_callback_modes()) {
+        write_log(program_log_file, "\n[%d] %s", source_line, text.c_str());
+    } else {
+        log_text(text.c_str());
+    }
+}
+
 void log_check_rule() {
     write_log(program_log_file, "%s\n", kCheckRule.text);
 }
@@ -69,11 +97,13 @@ void log_check_rule() {
 // Console copies of the run: on from the second check of a process, or when a
 // callback action variable is present.
 bool console_trace_switch() {
+    if (!has_callback_modes()) return false;
     return debug_trace_on == 1 || std::getenv("TALVEX_CHANGE_WORKPART_ACTION") != nullptr ||
            std::getenv("TALVEX_SAVE_CALLBACK_ACTION") != nullptr;
 }
 
 const char* mode_suffix() {
+    if (!has_callback_modes()) return ".xml";
     switch (GLOBAL_CALLBACK_MODUS) {
         case 1:
             return "_CB1-Pre.xml";
@@ -116,15 +146,30 @@ void refuse_report_names(ReportNames& names, const char* failure) {
     copy_text(names.failure, failure);
 }
 
+// The full report name as the host joins the output folder and the report
+// name; refused when the host cannot join them.
+void join_with_output_folder(ReportNames& names) {
+    char joined[kNameSize] = "";
+    const int join_code = uc4575(global_outdir, 0, names.report_name, joined);
+    copy_text(names.full_name, joined);
+    if (join_code != 0 || names.full_name[0] == '\0') {
+        char failure[sizeof names.failure];
+        format_text(failure, sizeof failure,
+                    "the host cannot join the output folder and the report name (error %d)",
+                    join_code);
+        refuse_report_names(names, failure);
+    }
+}
+
 void name_pdm_report(const char* part_name, ReportNames& names) {
-    write_log(program_log_file, "\n[%d] PELK_Is_VrelManager_Active", kLinePdmActive);
+    log_trace(kLinePdmActive, "PELK_Is_VrelManager_Active");
     char part_number[2701] = "";
     char rev_id[97] = "";
     char file_type[127] = "";
     char file_name[385] = "";
     const int decode_code =
         RQ_VRELMGR_decode_part_filename(part_name, part_number, rev_id, file_type, file_name);
-    write_log(program_log_file, "\n[%d] decoded = #%s#", kLineDecoded, file_name);
+    log_trace(kLineDecoded, "decoded = #%s#", file_name);
 
     const bool prefix_fits =
         file_name[0] != '\0'
@@ -137,18 +182,15 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
         names.report_name[0] = '\0';
     }
 
-    write_log(program_log_file, "\n[%d] repairing fname2 = #%s#", kLineRepairingReport,
-              names.report_name);
+    log_trace(kLineRepairingReport, "repairing fname2 = #%s#", names.report_name);
     repair_file_name(names.report_name);
-    write_log(program_log_file, "\n[%d] done xml_file = #%s#", kLineDoneReport, names.report_name);
-    write_log(program_log_file, "\n[%d] repairing cgm_prefix = #%s#", kLineRepairingPrefix,
-              names.cgm_prefix);
+    log_trace(kLineDoneReport, "done xml_file = #%s#", names.report_name);
+    log_trace(kLineRepairingPrefix, "repairing cgm_prefix = #%s#", names.cgm_prefix);
     repair_file_name(names.cgm_prefix);
-    write_log(program_log_file, "\n[%d] done cgm_prefix = #%s#", kLineDonePrefix, names.cgm_prefix);
-    write_log(program_log_file, "\n[%d] Info: Part = %s/%s/%s/%s", kLinePdmInfoPart, part_number,
-              rev_id, file_type, file_name);
-    write_log(program_log_file, "\n[%d] Info: xml_file = %s", kLinePdmInfoXmlFile,
-              names.report_name);
+    log_trace(kLineDonePrefix, "done cgm_prefix = #%s#", names.cgm_prefix);
+    log_trace(kLinePdmInfoPart, "Info: Part = %s/%s/%s/%s", part_number, rev_id, file_type,
+              file_name);
+    log_trace(kLinePdmInfoXmlFile, "Info: xml_file = %s", names.report_name);
     if (decode_code != 0) {
         // Empty fields would name "__.xml", which every such part overwrites.
         char failure[sizeof names.failure];
@@ -156,8 +198,12 @@ void name_pdm_report(const char* part_name, ReportNames& names) {
                     decode_code);
         refuse_report_names(names, failure);
         names.cgm_prefix[0] = '\0';
-    } else if (names.report_name[0] == '\0' || !format_whole(names.full_name, kNameSize, "%s%s",
-                                                             global_outdir, names.report_name)) {
+    } else if (names.report_name[0] == '\0') {
+        copy_text(names.failure, kNameTooLong);
+    } else if (!has_callback_modes()) {
+        join_with_output_folder(names);
+    } else if (!format_whole(names.full_name, kNameSize, "%s%s", global_outdir,
+                             names.report_name)) {
         names.full_name[0] = '\0';
         copy_text(names.failure, kNameTooLong);
     }
@@ -175,7 +221,9 @@ void name_native_report(const char* part_name, bool console_trace, ReportNames& 
     }
 
     bool name_fits = true;
-    if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
+    if (!has_callback_modes()) {
+        name_fits = format_whole(names.report_name, kNameSize, "%s.xml", leaf);
+    } else if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
         name_fits = format_whole(names.report_name, kNameSize, "%s%s", leaf, mode_suffix());
     } else {
         // The host may write the part's own folder here; the report stays in
@@ -190,24 +238,20 @@ void name_native_report(const char* part_name, bool console_trace, ReportNames& 
     repair_file_name(names.report_name);
     repair_file_name(names.cgm_prefix);
 
-    char joined[kNameSize] = "";
-    const int join_code = uc4575(global_outdir, 0, names.report_name, joined);
-    copy_text(names.full_name, joined);
+    join_with_output_folder(names);
     if (leaf[0] == '\0') {
         refuse_report_names(names, kNoPartName);
     } else if (!name_fits) {
         refuse_report_names(names, kNameTooLong);
-    } else if (join_code != 0 || names.full_name[0] == '\0') {
-        char failure[sizeof names.failure];
-        format_text(failure, sizeof failure,
-                    "the host cannot join the output folder and the report name (error %d)",
-                    join_code);
-        refuse_report_names(names, failure);
     }
 
-    write_log(program_log_file, "\n[%d] Info: Part = %s", kLineNativeInfoPart, part_name);
-    write_log(program_log_file, "[%d] Info: xml_file = %s", kLineNativeInfoXmlFile,
-              names.full_name);
+    log_trace(kLineNativeInfoPart, "Info: Part = %s", part_name);
+    if (has_callback_modes()) {
+        write_log(program_log_file, "[%d] Info: xml_file = %s", kLineNativeInfoXmlFile,
+                  names.full_name);
+    } else {
+        write_log(program_log_file, "Info: xml_file = %s", names.full_name);
+    }
     if (console_trace) {
         pelk_printf_nl("Info: global_outdir = %s", global_outdir);
         pelk_printf_nl("Info: fname2 = %s", names.report_name);
@@ -220,7 +264,7 @@ void name_native_report(const char* part_name, bool console_trace, ReportNames& 
 // A callback check without a report starts no run log either: its name
 // would be ".log" in the host's working folder.
 void start_callback_run_log(bool console_trace) {
-    if (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2) {
+    if (has_callback_modes() && (GLOBAL_CALLBACK_MODUS == 1 || GLOBAL_CALLBACK_MODUS == 2)) {
         if (glob_xml_file[0] == '\0') {
             program_log_file[0] = '\0';
             return;
@@ -270,7 +314,7 @@ struct Section {
 
 void write_section(const Section& section, bool console_trace) {
     if (section.start_line != 0) {
-        write_log(program_log_file, "\n[%d] %s", section.start_line, section.start_text);
+        log_trace(section.start_line, "%s", section.start_text);
     } else {
         log_text(section.start_text);
     }
@@ -342,18 +386,18 @@ void write_report_sections(bool console_trace) {
 }
 
 void write_report(bool console_trace) {
-    write_log(program_log_file, "\n[%d] Info: init_xml_file", kLineInitXmlFile);
+    log_trace(kLineInitXmlFile, "Info: init_xml_file");
     init_xml_file();
-    write_log(program_log_file, "\n[%d] Info: init_xml_file --> passed", kLineInitXmlFilePassed);
+    log_trace(kLineInitXmlFilePassed, "Info: init_xml_file --> passed");
     if (console_trace) pelk_printf_nl("\ninit_xml_file=%s\n", glob_xml_file);
 
-    write_log(program_log_file, "\n[%d] Info: write_xml_header", kLineXmlHeader);
+    log_trace(kLineXmlHeader, "Info: write_xml_header");
     if (console_trace) pelk_printf_nl("%s", "\nInfo: write_xml_header");
     write_xml_header();
     log_text("Info: write_xml_header --> passed");
     if (console_trace) pelk_printf_nl("%s", "\nInfo: write_xml_header --> passed");
 
-    write_log(program_log_file, "\n[%d] Info: Part Header Section", kLinePartHeader);
+    log_trace(kLinePartHeader, "Info: Part Header Section");
     write_part_header();
     log_text("Info: Part Header Section --> passed");
 
@@ -422,10 +466,12 @@ int check_one_part(const char* part_name) {
     }
     if (console_trace) pelk_printf_nl("[%d] partname = #%s#", kLinePartName, work_part_name);
 
-    if (journal_file[0] != '\0' && access(journal_file, R_OK) == 0) {
-        pelk_syslog_printf("\nrun a journal");
+    if (has_callback_modes()) {
+        if (journal_file[0] != '\0' && access(journal_file, R_OK) == 0) {
+            pelk_syslog_printf("\nrun a journal");
+        }
+        debug_trace_on = 1;
     }
-    debug_trace_on = 1;
 
     ReportNames names;
     if (PELK_Is_VrelManager_Active()) {
@@ -439,20 +485,18 @@ int check_one_part(const char* part_name) {
     }
 
     copy_text(glob_xml_file, names.full_name);
-    write_log(program_log_file, "\n[%d] Info: glob_xml_file = %s", kLineGlobXmlFile, glob_xml_file);
+    log_trace(kLineGlobXmlFile, "Info: glob_xml_file = %s", glob_xml_file);
     // A part whose report cannot be named gets no report, and its result
     // line must not read "OK".
     if (glob_xml_file[0] == '\0') {
         check_rq_result(-1, kLineGlobXmlFile, kDriverUnit);
         write_log(program_log_file, "Error: no report written: %s", names.failure);
     }
-    write_log(program_log_file, "\n[%d] Info: GLOBAL_CALLBACK_MODUS___:|%d|", kLineCallbackModus,
-              GLOBAL_CALLBACK_MODUS);
+    log_trace(kLineCallbackModus, "Info: GLOBAL_CALLBACK_MODUS___:|%d|", GLOBAL_CALLBACK_MODUS);
     start_callback_run_log(console_trace);
 
     write_log(program_log_file, "\nglob_xml_file=%s\n", glob_xml_file);
-    write_log(program_log_file, "\n[%d] glob_xml_file = #%s#", kLineGlobXmlFileTrace,
-              glob_xml_file);
+    log_trace(kLineGlobXmlFileTrace, "glob_xml_file = #%s#", glob_xml_file);
     pelk_printf_nl("\n[%d] xmlfile = #%s#", kLineXmlFile, glob_xml_file);
     log_text(kStepRuler.text);
 

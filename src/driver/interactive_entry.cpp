@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/host_release.hpp"
 #include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
@@ -53,7 +54,8 @@ std::string shell_quoted(const char* text) {
 void read_interactive_settings(char* post_command, std::size_t post_command_size) {
     pelk_translate_variable("KVTX_outdir", global_outdir);
     pelk_translate_variable("KVTX_detail_option", detail_option);
-    pelk_translate_variable("KVTX_journal", journal_file);
+    // The builds for hosts 4 to 7.5 run no journal.
+    if (host_release().callback_modes) pelk_translate_variable("KVTX_journal", journal_file);
     pelk_translate_variable("KVTX_POSTCOMMAND", post_command, post_command_size);
     if (post_command[0] == '\0') {
         pelk_syslog_printf("KVTX_POSTCOMMAND = #%s#\n", post_command);
@@ -67,7 +69,8 @@ void trace_interactive_settings(const char* post_command) {
     pelk_syslog_printf("\n%s\n", kInteractiveRule.text);
     pelk_syslog_printf("KVTX_outdir          = #%s#\n", global_outdir);
     pelk_syslog_printf("KVTX_detail_option   = #%s#\n", detail_option);
-    pelk_syslog_printf("KVTX_journal         = #%s#\n", journal_file);
+    if (host_release().callback_modes)
+        pelk_syslog_printf("KVTX_journal         = #%s#\n", journal_file);
     pelk_syslog_printf("KVTX_POSTCOMMAND     = #%s#\n", post_command);
 }
 
@@ -118,7 +121,7 @@ RQ_ENTRY void rqusr(char* /*param*/, int* /*retcode*/, int /*param_len*/) {
         pelk_syslog_printf("######## Start of: %s %s <Build: %s>\n", program_name, program_release,
                            build_date_time);
         if (RQ_ASSEM_ask_work_part() == NULL_TAG) return;
-        GLOBAL_CALLBACK_MODUS = 0;
+        if (host_release().callback_modes) GLOBAL_CALLBACK_MODUS = 0;
         Talvex_Interactive_Entry();
         print_timer_statistic();
     });

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/host_release.hpp"
 #include "common/rulers.hpp"
 #include "common/run_settings.hpp"
 #include "common/text_buffer.hpp"
@@ -139,11 +140,31 @@ bool has_work_part() {
     return RQ_ASSEM_ask_work_part() != NULL_TAG;
 }
 
+// A part name as the callbacks hold it: hosts 9 and 8.5 keep fewer
+// characters than the host's full-name buffer holds.
+void cut_to_callback_name_size(char (&name)[kPartNameSize]) {
+    const auto size = static_cast<std::size_t>(host_release().callback_part_name_size);
+    if (size > 0 && size < kPartNameSize) name[size - 1] = '\0';
+}
+
+void ask_part_name(tag_t part, char (&name)[kPartNameSize]) {
+    RQ_PART_ask_part_name(part, name);
+    cut_to_callback_name_size(name);
+}
+
 // The full name of the part whose tag the application data points to.
 void ask_event_part_name(const void* application_data, char (&name)[kPartNameSize]) {
     name[0] = '\0';
     if (application_data == nullptr) return;
-    RQ_PART_ask_part_name(*static_cast<const tag_t*>(application_data), name);
+    ask_part_name(*static_cast<const tag_t*>(application_data), name);
+}
+
+// The events whose callbacks the host release has: none for hosts 4 to 7.5,
+// no post-save-as event for hosts 9 and 8.5.
+bool event_registered(const PartEvent& event) {
+    const HostReleaseTraits& release = host_release();
+    if (!release.callback_modes) return false;
+    return event.reason != RQ_post_save_as_part_reason || release.post_save_as_event;
 }
 
 // Present in the environment and holding the reason code somewhere in its value.
@@ -164,7 +185,7 @@ void write_action_line(const ActionLine& line) {
 
 void sync_work_part_structure() {
     char work_part_name[kPartNameSize] = "";
-    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
+    ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
     pelk_syslog_printf("\n[%d] %s Info: Current WorkPart: %s\n", kLineCurrentWorkPart,
                        program_release, work_part_name);
     pelk_syslog_printf("\n[%d] %s Info: Before Structure_sync NumberOfComponents: %d\n",
@@ -303,7 +324,7 @@ void trace_change_of_work_part(const void* application_data) {
     trace_event(kChangeWork, application_data, part_name);
 
     char work_part_name[kPartNameSize] = "";
-    RQ_PART_ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
+    ask_part_name(RQ_ASSEM_ask_work_part(), work_part_name);
     pelk_syslog_printf("\n+++%s: my_cwp_callback work_part_name = %s", program_name,
                        work_part_name);
 
@@ -334,6 +355,7 @@ void register_part_callbacks() {
     pelk_printf_nl("\n+++%s: REGISTERING Talvex CALLBACKS\n", program_name);
     for (int i = 0; i < kPartEventCount; ++i) {
         const PartEvent& event = *kPartEvents[i];
+        if (!event_registered(event)) continue;
         const int code = RQ_add_callback_function(event.reason, event.callback, nullptr,
                                                   &callback_registration_ids[i]);
         pelk_syslog_printf("\n+++%s: %-27s error = %d", program_name, event.host_reason, code);
@@ -355,6 +377,8 @@ int run_callback_actions(const char* reason_code) {
 extern "C" {
 
 RQ_ENTRY void rqsta(char* /*param*/, int* /*retcode*/, int /*param_len*/) {
+    // Hosts 4 to 7.5 have no start-up entry; their builds do not export it.
+    if (!host_release().callback_modes) return;
     const HostBracket bracket(HostBracket::OnFailedStart::terminate_anyway);
     run_guarded("rqsta", [] {
         pelk_syslog_printf("######## Start of: %s %s <Build: %s> [CALLBACK Mode]\n", program_name,
