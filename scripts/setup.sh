@@ -3,9 +3,9 @@
 set -euo pipefail
 
 # g++-multilib: the 32-bit builds (preset legacy32), with GoogleTest built from
-# libgtest-dev's sources.
+# libgtest-dev's sources; qemu-user runs their tests where the kernel cannot.
 packages=(cmake g++ g++-multilib make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime
-  plotutils)
+  plotutils qemu-user)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
