@@ -5,9 +5,9 @@ set -euo pipefail
 # clang, libclang-rt-dev (libFuzzer and the sanitizer runtimes of clang) and llvm
 # (llvm-symbolizer for the reports) build and run the fuzz targets; g++-multilib
 # the 32-bit builds (preset legacy32), with GoogleTest built from libgtest-dev's
-# sources.
+# sources; qemu-user runs their tests where the kernel cannot.
 packages=(cmake g++ g++-multilib make libgtest-dev libgmock-dev nlohmann-json3-dev libbenchmark-dev faketime
-          plotutils libxml2-utils librsvg2-bin python3 clang libclang-rt-dev llvm ccache)
+          plotutils libxml2-utils librsvg2-bin python3 clang libclang-rt-dev llvm ccache qemu-user)
 missing=()
 for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")

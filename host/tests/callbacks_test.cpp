@@ -53,6 +53,11 @@ int modify_again(int, const void* data, void* user) {
 
 class CallbacksTest : public HostTest {
   protected:
+    // A current host, with all nine events, whatever release the build is for.
+    void SetUp() override {
+        HostTest::SetUp();
+        standin::set_release_text(std::string(standin::default_release_text("CR2212")));
+    }
     tag_t write_part(const std::string& id, std::int64_t* object = nullptr) {
         standin::PartBuilder part(id);
         const auto made = part.add(RQ_point_type, 0, {{"name", "P"}});
