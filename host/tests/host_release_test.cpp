@@ -207,10 +207,10 @@ TEST_F(HostReleaseTest, MatingDataInThePartFile) {
     };
     const Case cases[] = {
         {{{"parent", 1}, {"mating", {{"name", "DEEP"}}}}, "below the first level"},
-        {{{"mating", {{"constraints", 1}}}}, "\"name\" is missing"},
+        {{{"mating", {{"constraints", 1}}}}, "mating.name: missing"},
         {{{"mating", {{"name", std::string(133, 'M')}}}}, "longer than 132"},
-        {{{"mating", {{"name", "N"}, {"constraints", -1}}}}, "\"constraints\" is negative"},
-        {{{"mating", {{"name", "N"}, {"solved", "yes"}}}}, "\"solved\""},
+        {{{"mating", {{"name", "N"}, {"constraints", -1}}}}, "mating.constraints: is negative"},
+        {{{"mating", {{"name", "N"}, {"solved", "yes"}}}}, "mating.solved: expected true or false"},
         {{{"mating", "FIX"}}, "mating"},
     };
     for (const Case& c : cases) {
