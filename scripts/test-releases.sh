@@ -115,8 +115,10 @@ fi
 if cmake --list-presets 2>/dev/null | grep -q '"legacy32"'; then
     echo "=== 32-bit legacy build ==="
     cmake --preset legacy32 >/dev/null
-    cmake --build --preset legacy32 || problem "legacy32: build"
-    ctest --preset legacy32 || problem "legacy32: tests"
+    # The stand-in's tests and the 7.5 plug-in; the check tool's unit tests
+    # expect a host with callbacks and run in the 64-bit builds.
+    cmake --build --preset legacy32 --target kavohost_tests talvex_intern objprobe || problem "legacy32: build"
+    ctest --preset legacy32 -L host || problem "legacy32: tests"
 fi
 
 echo "=== host releases: $((SECONDS - started)) s ==="
